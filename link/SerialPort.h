@@ -55,6 +55,11 @@ class SerialPort {
   std::string m_systemErrorText;
 
  private:
+  // The shared shape of the purge calls: refused without a handle, and a failure stores
+  // `message`, the system's text, and closes the port.
+  int PortCall(bool (SerialBackend::*call)(), int message);
+  int FailAndClose(int message);
+
   std::unique_ptr<SerialBackend> backend_;
   std::shared_ptr<PortResolver> resolver_;
   TrafficLog log_;
