@@ -225,6 +225,7 @@ bool TermiosBackend::Read(std::uint8_t* buffer, std::size_t count, std::size_t& 
                       timeouts_.readTotalMultiplier == 0 && timeouts_.readTotalConstant == 0;
   const SteadyTime start = std::chrono::steady_clock::now();
   SteadyTime lastByte = start;
+  bool hungUp = false;
   while (got < count) {
     const ssize_t n = ::read(fd_, buffer + got, count - got);
     if (n > 0) {
@@ -234,13 +235,15 @@ bool TermiosBackend::Read(std::uint8_t* buffer, std::size_t count, std::size_t& 
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno != EAGAIN) return Fail(errno);
+    if (n < 0 && errno != EAGAIN) return got > 0 || Fail(errno);
+    // A hung-up line (a pty whose far end closed, an unplugged adapter) stays readable with
+    // nothing to read; waiting on it would spin until the deadline.
+    if (hungUp) return got > 0 || Fail(EIO);
     const SteadyTime deadline = ReadDeadline(start, count, got, lastByte);
     if (noWait || std::chrono::steady_clock::now() >= deadline) break;
     const int ready = WaitReady(fd_, POLLIN, deadline);
     if (ready < 0) return Fail(errno);
-    // A hung-up line (a pty whose other end closed) reports HUP without data for ever.
-    if ((ready & (POLLHUP | POLLERR | POLLNVAL)) && !(ready & POLLIN)) return Fail(EIO);
+    hungUp = (ready & (POLLHUP | POLLERR | POLLNVAL)) != 0;
   }
   if (LineFaulted()) return Fail(EIO);
   return true;
