@@ -1,19 +1,8 @@
 #include "files/TextLines.h"
 
-#include <limits>
-
 namespace zemra {
 
 namespace {
-
-// White space as "%d" skips it in the C locale.
-bool IsCSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 
 constexpr std::string_view kEndMark = "[end]";
 
@@ -50,31 +39,6 @@ std::string WithCrLf(std::string_view text) {
 
 std::string_view TextValue(std::string_view text) {
   return text.substr(0, text.find('\0'));
-}
-
-std::optional<std::int32_t> ScanInt(std::string_view value) {
-  std::size_t i = 0;
-  while (i < value.size() && IsCSpace(value[i])) ++i;
-  bool negative = false;
-  if (i < value.size() && (value[i] == '+' || value[i] == '-')) {
-    negative = value[i] == '-';
-    ++i;
-  }
-  if (i >= value.size() || !IsDigit(value[i])) return std::nullopt;
-
-  // Accumulate the magnitude but stop growing just past the 32-bit range, so a run of any
-  // length of digits cannot overflow; the remaining digits are still consumed.
-  constexpr std::int64_t kCap = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-  std::int64_t magnitude = 0;
-  for (; i < value.size() && IsDigit(value[i]); ++i) {
-    magnitude = magnitude * 10 + (value[i] - '0');
-    if (magnitude > kCap) magnitude = kCap;
-  }
-  const std::int64_t signed_value = negative ? -magnitude : magnitude;
-  if (signed_value > std::numeric_limits<std::int32_t>::max()) {
-    return std::numeric_limits<std::int32_t>::max();
-  }
-  return static_cast<std::int32_t>(signed_value);
 }
 
 std::string FormatInt(std::int32_t value) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/IntText.h"  // ScanInt: the "%d" reading of file values
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -37,11 +39,6 @@ std::string WithCrLf(std::string_view text);
 
 // A text value as it is written into a line: up to its first NUL, as a C string would be.
 std::string_view TextValue(std::string_view text);
-
-// Reads an integer the way "%d" does: leading white space, an optional sign, then digits;
-// anything after the digits is ignored. Returns nothing when no digit follows. Numbers beyond
-// the 32-bit range saturate at INT32_MIN or INT32_MAX instead of wrapping.
-std::optional<std::int32_t> ScanInt(std::string_view value);
 
 // An integer as "%d" prints it.
 std::string FormatInt(std::int32_t value);

@@ -39,22 +39,6 @@ bool IsDigit(char c) {
 
 }  // namespace
 
-std::optional<std::int32_t> ScanInt(std::string_view text) {
-  std::size_t at = SkipSpace(text);
-  const bool negative = TakeSign(text, at);
-  if (at >= text.size() || !IsDigit(text[at])) return std::nullopt;
-  // Accumulate as a magnitude that stops growing once it passes any 32-bit value.
-  constexpr std::int64_t kCap = std::int64_t{1} << 32;
-  std::int64_t magnitude = 0;
-  for (; at < text.size() && IsDigit(text[at]); ++at) {
-    if (magnitude < kCap) magnitude = magnitude * 10 + (text[at] - '0');
-  }
-  const std::int64_t value = negative ? -magnitude : magnitude;
-  constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
-  constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(value < kMin ? kMin : (value > kMax ? kMax : value));
-}
-
 std::optional<double> ScanDouble(std::string_view text) {
   std::size_t at = SkipSpace(text);
   const bool negative = TakeSign(text, at);

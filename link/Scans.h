@@ -5,15 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "platform/IntText.h"
+
 // The scans the link applies to reply texts, and the scaling of decimal values into the integers
 // the thermometer takes. Plain functions, independent of the C locale: a reply's decimal point
 // is always ".", whatever locale the window has set.
 
 namespace zemra {
 
-// Leading white space, an optional sign, decimal digits; anything after the digits is ignored.
-// Nothing without at least one digit. Values beyond 32 bits saturate at the nearest limit.
-std::optional<std::int32_t> ScanInt(std::string_view text);
+// ScanInt (platform/IntText.h): leading white space, an optional sign, decimal digits; values
+// beyond 32 bits saturate.
 
 // A decimal floating-point number (digits with an optional point and exponent) after leading
 // white space and an optional sign. Infinities, NaNs and numbers too large or too small for a
