@@ -35,7 +35,11 @@ SerialPort::SerialPort()
 
 SerialPort::SerialPort(std::unique_ptr<SerialBackend> backend,
                        std::shared_ptr<PortResolver> resolver, TrafficLog log)
-    : backend_(std::move(backend)), resolver_(std::move(resolver)), log_(std::move(log)) {}
+    : backend_(std::move(backend)), resolver_(std::move(resolver)), log_(std::move(log)) {
+  // A caller that hands in nothing gets the machine's own line rather than a crash later.
+  if (!backend_) backend_ = MakeTermiosBackend();
+  if (!resolver_) resolver_ = MakeSystemPortResolver();
+}
 
 SerialPort::~SerialPort() {
   // Closed by the handle rather than the open flag: a derived link may have used the flag for
@@ -45,42 +49,60 @@ SerialPort::~SerialPort() {
 
 int SerialPort::OpenPort() {
   if (m_open) return -1;
+  // A handle can outlive the flag only when a derived link cleared the flag itself; let it go
+  // rather than find our own device busy.
+  if (handleValid_) {
+    backend_->Close();
+    handleValid_ = false;
+  }
   const std::string name = DeviceName(m_portNumber);
   const int openFailed = kMsgOpenBase + m_portNumber;
-  const std::string device = resolver_->DevicePath(m_portNumber);
-  if (device.empty()) {
+  if (!OpenDevice(name)) {
     m_lastErrorMessage = openFailed;
-    m_systemErrorText = "No serial device is present for " + name + ".";
     return -1;
   }
-  if (!backend_->Open(device)) {
-    m_lastErrorMessage = openFailed;
-    RecordSystemError();
-    return -1;
-  }
-  handleValid_ = true;
   m_open = true;
 
   if (GetPortState() != 0) return -1;
-  char text[128];
-  std::snprintf(text, sizeof text, "%s: baud=%ld parity=%c data=%d stop=%d", name.c_str(),
-                static_cast<long>(m_baudRate), m_parity, static_cast<int>(m_dataBits),
-                static_cast<int>(m_stopBits));
-  if (!BuildLineSettings(text, m_dcb)) {
+  if (!BuildLineFormat(name)) {
     ClosePort();
     m_lastErrorMessage = openFailed;
-    m_systemErrorText = std::string("The line settings \"") + text + "\" are not valid.";
     return -1;
   }
-  m_dcb.discardNull = true;
-  m_dcb.abortOnError = true;
-  m_dcb.dtrHandshake = true;
-
   if (SetPortState() != 0 || SetPortTimeouts() != 0 || PurgeInput() != 0 || PurgeOutput() != 0) {
     m_lastErrorMessage = openFailed;
     return -1;
   }
   return 0;
+}
+
+bool SerialPort::OpenDevice(const std::string& name) {
+  const std::string device = resolver_->DevicePath(m_portNumber);
+  if (device.empty()) {
+    m_systemErrorText = "No serial device is present for " + name + ".";
+    return false;
+  }
+  if (!backend_->Open(device)) {
+    RecordSystemError();
+    return false;
+  }
+  handleValid_ = true;
+  return true;
+}
+
+bool SerialPort::BuildLineFormat(const std::string& name) {
+  char text[128];
+  std::snprintf(text, sizeof text, "%s: baud=%ld parity=%c data=%d stop=%d", name.c_str(),
+                static_cast<long>(m_baudRate), m_parity, static_cast<int>(m_dataBits),
+                static_cast<int>(m_stopBits));
+  if (!BuildLineSettings(text, m_dcb)) {
+    m_systemErrorText = std::string("The line settings \"") + text + "\" are not valid.";
+    return false;
+  }
+  m_dcb.discardNull = true;
+  m_dcb.abortOnError = true;
+  m_dcb.dtrHandshake = true;
+  return true;
 }
 
 int SerialPort::ClosePort() {

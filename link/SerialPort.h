@@ -55,6 +55,11 @@ class SerialPort {
   std::string m_systemErrorText;
 
  private:
+  // Opens the device the resolver gives for the port number; false leaves the system's text.
+  bool OpenDevice(const std::string& name);
+  // Builds the device control block from the device-control text for `name` and the line
+  // fields, then sets the link's three extra flags on it.
+  bool BuildLineFormat(const std::string& name);
   // The shared shape of the purge calls: refused without a handle, and a failure stores
   // `message`, the system's text, and closes the port.
   int PortCall(bool (SerialBackend::*call)(), int message);

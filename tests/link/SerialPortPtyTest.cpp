@@ -96,6 +96,24 @@ TEST_F(SerialPortPtyTest, TheDeviceIsHeldUntilClosedOrDestroyed) {
   EXPECT_EQ(rival->OpenPort(), 0) << rival->SystemErrorText();
 }
 
+// A link that uses the open flag for a connection of its own, as the Ethernet mode does.
+class FlagClearingPort : public SerialPort {
+ public:
+  using SerialPort::SerialPort;
+  void DropOpenFlag() { m_open = false; }
+};
+
+TEST_F(SerialPortPtyTest, DestructionClosesTheDeviceEvenWhenTheFlagWasCleared) {
+  const std::size_t before = test::OpenDescriptorCount();
+  {
+    auto resolver = std::make_shared<test::FixedPortResolver>(pty.SlavePath());
+    FlagClearingPort link(MakeTermiosBackend(), resolver, TrafficLog(dir.File("x.log")));
+    ASSERT_EQ(link.OpenPort(), 0) << link.SystemErrorText();
+    link.DropOpenFlag();
+  }
+  EXPECT_EQ(test::OpenDescriptorCount(), before);
+}
+
 TEST_F(SerialPortPtyTest, BadDevicesFailClearlyAndLeaveNothingOpen) {
   const std::string plain = dir.File("not-a-tty");
   std::ofstream(plain) << "x";

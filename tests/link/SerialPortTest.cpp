@@ -266,5 +266,26 @@ TEST_F(SerialPortTest, TheLogNeverChangesATransfer) {
   EXPECT_EQ(unlogged.LastErrorMessage(), 0);
 }
 
+// A link that uses the open flag for a connection of its own, as the Ethernet mode does.
+class FlagClearingPort : public SerialPort {
+ public:
+  using SerialPort::SerialPort;
+  void DropOpenFlag() { m_open = false; }
+};
+
+TEST_F(SerialPortTest, AHandleLeftBehindTheFlagIsClosedBeforeTheNextOpen) {
+  auto backend = std::make_unique<ScriptedSerialBackend>();
+  ScriptedSerialBackend& kept = *backend;
+  FlagClearingPort link(std::move(backend), resolver, TrafficLog(LogPath()));
+  link.m_portNumber = 3;
+  ASSERT_EQ(link.OpenPort(), 0);
+  link.DropOpenFlag();
+  kept.calls.clear();
+  EXPECT_EQ(link.OpenPort(), 0);
+  Ops expected = {"Close"};
+  expected.insert(expected.end(), kOpenCalls.begin(), kOpenCalls.end());
+  EXPECT_EQ(kept.Ops(), expected);
+}
+
 }  // namespace
 }  // namespace zemra
