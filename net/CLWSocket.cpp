@@ -109,6 +109,10 @@ int CLWSocket::Send(const std::uint8_t* bytes, int count) {
 }
 
 int CLWSocket::ReceiveReply(std::uint8_t* buffer, int size) {
+  if (socket_ == kNoSocket) {
+    if (buffer != nullptr) std::fill_n(buffer, kReplyBufferSize, std::uint8_t{0});
+    return -1;
+  }
   return ReadReply(sockets_, socket_, clock_, buffer, size);
 }
 
