@@ -65,7 +65,8 @@ class SerialBackend {
   virtual std::string LastErrorText() = 0;
 };
 
-// The production backend on termios.
+// The production backend on termios. How the time-outs and the three extra line flags are
+// carried out there is described in TermiosBackend.cpp.
 std::unique_ptr<SerialBackend> MakeTermiosBackend();
 
 // Maps port number n ("COM" + n) to a device path.
@@ -76,7 +77,8 @@ class PortResolver {
   virtual std::string DevicePath(unsigned portNumber) = 0;
 };
 
-// The production resolver; its mapping is documented where it is defined.
+// The production resolver: COM n is the n-th serial device present, in the order that
+// platform/SerialDevices.h documents (USB converters first).
 std::shared_ptr<PortResolver> MakeSystemPortResolver();
 
 }  // namespace zemra
