@@ -111,15 +111,14 @@ std::optional<DiscoveryReply> ParseDiscoveryReply(std::span<const std::uint8_t> 
 
 std::string FormatMac(const MacAddress& mac) {
   char text[18];
-  std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2],
-                mac[3], mac[4], mac[5]);
+  std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3],
+                mac[4], mac[5]);
   return text;
 }
 
 std::string FormatIpv4(const Ipv4Bytes& address) {
   char text[16];
-  std::snprintf(text, sizeof text, "%d.%d.%d.%d", address[0], address[1], address[2],
-                address[3]);
+  std::snprintf(text, sizeof text, "%d.%d.%d.%d", address[0], address[1], address[2], address[3]);
   return text;
 }
 

@@ -7,8 +7,8 @@
 namespace zemra {
 
 UnitInfo UnitInfoFromReply(const addp::DiscoveryReply& reply) {
-  return {addp::FormatIpv4(reply.address), addp::FormatIpv4(reply.mask),
-          addp::FormatMac(reply.mac), addp::FormatIpv4(reply.gateway), reply.isStatic};
+  return {addp::FormatIpv4(reply.address), addp::FormatIpv4(reply.mask), addp::FormatMac(reply.mac),
+          addp::FormatIpv4(reply.gateway), reply.isStatic};
 }
 
 CUnitDiscovery::CUnitDiscovery() : CUnitDiscovery(SystemAdapters, SystemUdp(), SystemClock()) {}

@@ -31,9 +31,9 @@ UnitInfo UnitInfoFromReply(const addp::DiscoveryReply& reply);
 // Results of SetIpSettings and Reboot. The settings dialog ignores them (the protocol gives no
 // confirmation); the command-line tool reports them.
 inline constexpr int kUnitRequestsSent = 0;
-inline constexpr int kUnitNotFound = 1;        // no unit of the last search has that MAC
+inline constexpr int kUnitNotFound = 1;         // no unit of the last search has that MAC
 inline constexpr int kUnitSettingsInvalid = 2;  // an address or MAC text is not well formed
-inline constexpr int kUnitSendFailed = 3;      // no socket, or a send failed and closed it
+inline constexpr int kUnitSendFailed = 3;       // no socket, or a send failed and closed it
 
 // Finds the thermometers on the local networks by ADDP broadcast and changes a found unit's IP
 // settings. Synchronous: every call blocks for the protocol's waits.

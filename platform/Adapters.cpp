@@ -43,7 +43,8 @@ std::vector<Adapter> SystemAdapters() {
     const bool seen = std::any_of(adapters.begin(), adapters.end(),
                                   [&](const Adapter& a) { return a.name == entry->ifa_name; });
     if (seen) continue;
-    adapters.push_back({entry->ifa_name, HostOrder(entry->ifa_addr), HostOrder(entry->ifa_netmask)});
+    adapters.push_back(
+        {entry->ifa_name, HostOrder(entry->ifa_addr), HostOrder(entry->ifa_netmask)});
   }
   return adapters;
 }

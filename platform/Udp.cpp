@@ -47,7 +47,7 @@ class BsdUdpSocket final : public UdpSocket {
   int Bind(const UdpEndpoint& local) override {
     const sockaddr_in address = ToSockaddr(local);
     return ::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? 0
-                                                                                          : errno;
+                                                                                         : errno;
   }
 
   int SendTo(const UdpEndpoint& to, std::span<const std::uint8_t> bytes) override {

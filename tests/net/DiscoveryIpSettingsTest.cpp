@@ -42,8 +42,8 @@ class DiscoveryIpSettings : public ::testing::Test {
   UnitInfo found;
 };
 
-const std::vector<std::uint8_t> kAskUnit = {'D',  'I',  'G',  'I',  0,    1,    0,
-                                            6,    0x00, 0x0A, 0xB0, 0x01, 0x02, 0x03};
+const std::vector<std::uint8_t> kAskUnit = {'D', 'I',  'G',  'I',  0,    1,    0,
+                                            6,   0x00, 0x0A, 0xB0, 0x01, 0x02, 0x03};
 
 TEST_F(DiscoveryIpSettings, SendsEverythingToTheOldAddressThenRestartsTheUnit) {
   // The unit answers each request; the answers are read but change nothing.
@@ -54,22 +54,19 @@ TEST_F(DiscoveryIpSettings, SendsEverythingToTheOldAddressThenRestartsTheUnit) {
   };
   EXPECT_EQ(rig.discovery.SetIpSettings(Edited()), kUnitRequestsSent);
 
-  EXPECT_THAT(rig.udp.log,
-              ElementsAre("send 10.1.10.200:2362 14", "wait 50", "receive",  //
-                          "send 10.1.10.200:2362 31", "wait 50", "receive",  //
-                          "wait 5000",                                       //
-                          "send 10.1.10.200:2362 14", "wait 50", "receive",  //
-                          "send 10.1.10.200:2362 19", "wait 50", "receive"));
+  EXPECT_THAT(rig.udp.log, ElementsAre("send 10.1.10.200:2362 14", "wait 50", "receive",  //
+                                       "send 10.1.10.200:2362 31", "wait 50", "receive",  //
+                                       "wait 5000",                                       //
+                                       "send 10.1.10.200:2362 14", "wait 50", "receive",  //
+                                       "send 10.1.10.200:2362 19", "wait 50", "receive"));
   ASSERT_EQ(rig.udp.sent.size(), 4u);
   EXPECT_THAT(rig.udp.sent[0].bytes, ElementsAreArray(kAskUnit));
   EXPECT_THAT(rig.udp.sent[1].bytes,
-              ElementsAre('D', 'I', 'G', 'I', 0, 3, 0, 0x17, 192, 168, 0, 50, 255, 255, 255, 0,
-                          192, 168, 0, 1, 0x00, 0x0A, 0xB0, 0x01, 0x02, 0x03, 4, 'd', 'b', 'p',
-                          's'));
+              ElementsAre('D', 'I', 'G', 'I', 0, 3, 0, 0x17, 192, 168, 0, 50, 255, 255, 255, 0, 192,
+                          168, 0, 1, 0x00, 0x0A, 0xB0, 0x01, 0x02, 0x03, 4, 'd', 'b', 'p', 's'));
   EXPECT_THAT(rig.udp.sent[2].bytes, ElementsAreArray(kAskUnit));
-  EXPECT_THAT(rig.udp.sent[3].bytes,
-              ElementsAre('D', 'I', 'G', 'I', 0, 5, 0, 0x0B, 0x00, 0x0A, 0xB0, 0x01, 0x02, 0x03,
-                          4, 'd', 'b', 'p', 's'));
+  EXPECT_THAT(rig.udp.sent[3].bytes, ElementsAre('D', 'I', 'G', 'I', 0, 5, 0, 0x0B, 0x00, 0x0A,
+                                                 0xB0, 0x01, 0x02, 0x03, 4, 'd', 'b', 'p', 's'));
   // The list keeps what the search found until the next search.
   EXPECT_THAT(rig.discovery.Units(), ElementsAre(found));
 }
@@ -78,9 +75,8 @@ TEST_F(DiscoveryIpSettings, UnchangedDhcpUnitIsSentTheAddressesShown) {
   EXPECT_EQ(rig.discovery.SetIpSettings(found), kUnitRequestsSent);
   ASSERT_EQ(rig.udp.sent.size(), 4u);
   EXPECT_THAT(rig.udp.sent[1].bytes,
-              ElementsAre('D', 'I', 'G', 'I', 0, 3, 0, 0x17, 10, 1, 10, 200, 255, 255, 255, 0,
-                          10, 1, 10, 1, 0x00, 0x0A, 0xB0, 0x01, 0x02, 0x03, 4, 'd', 'b', 'p',
-                          's'));
+              ElementsAre('D', 'I', 'G', 'I', 0, 3, 0, 0x17, 10, 1, 10, 200, 255, 255, 255, 0, 10,
+                          1, 10, 1, 0x00, 0x0A, 0xB0, 0x01, 0x02, 0x03, 4, 'd', 'b', 'p', 's'));
 }
 
 TEST_F(DiscoveryIpSettings, MacIsMatchedInEitherCase) {

@@ -69,15 +69,14 @@ TEST(DiscoverySearch, BroadcastsOnceToEachAdapterInOrderAndPausesBeforeReading) 
   rig.ForgetTraffic();
 
   EXPECT_EQ(rig.discovery.Discover(), 0);
-  EXPECT_THAT(rig.udp.log,
-              ElementsAre("send 192.168.1.255:2362 14", "wait 50", "receive",
-                          "send 255.255.255.255:2362 14", "wait 50", "receive",
-                          "send 10.255.255.255:2362 14", "wait 50", "receive",
-                          "send 172.16.15.255:2362 14", "wait 50", "receive",
-                          "send 192.168.1.255:2362 14", "wait 50", "receive"));
+  EXPECT_THAT(rig.udp.log, ElementsAre("send 192.168.1.255:2362 14", "wait 50", "receive",
+                                       "send 255.255.255.255:2362 14", "wait 50", "receive",
+                                       "send 10.255.255.255:2362 14", "wait 50", "receive",
+                                       "send 172.16.15.255:2362 14", "wait 50", "receive",
+                                       "send 192.168.1.255:2362 14", "wait 50", "receive"));
   for (const auto& sent : rig.udp.sent) {
-    EXPECT_THAT(sent.bytes, ElementsAre('D', 'I', 'G', 'I', 0, 1, 0, 6, 0xFF, 0xFF, 0xFF, 0xFF,
-                                        0xFF, 0xFF));
+    EXPECT_THAT(sent.bytes,
+                ElementsAre('D', 'I', 'G', 'I', 0, 1, 0, 6, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF));
   }
   EXPECT_EQ(rig.udp.largestBuffer, 1024u);
 }
@@ -105,8 +104,7 @@ TEST(DiscoverySearch, ListsUnitsInReplyOrderOncePerIpAddress) {
   ASSERT_EQ(rig.discovery.InitSocket(), 0);
 
   ASSERT_EQ(rig.discovery.Discover(), 3);
-  const UnitInfo expected = {"10.1.10.200", "255.255.0.0", "00:0A:B0:01:02:03", "10.0.0.254",
-                             true};
+  const UnitInfo expected = {"10.1.10.200", "255.255.0.0", "00:0A:B0:01:02:03", "10.0.0.254", true};
   EXPECT_EQ(rig.discovery.Units()[0], expected);
   EXPECT_EQ(rig.discovery.Units()[1].macAddress, "00:0A:B0:00:00:02");
   EXPECT_FALSE(rig.discovery.Units()[1].isStatic);

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "support/FakeClock.h"
 #include "net/DiscoveryScriptedUdp.h"
 #include "net/DiscoveryTestUnits.h"
 #include "net/UnitDiscovery.h"
 #include "platform/Adapters.h"
+#include "support/FakeClock.h"
 
 namespace zemra::test {
 
