@@ -11,9 +11,9 @@ namespace zemra {
 // flags the link asks for on top of it.
 struct LineSettings {
   std::uint32_t baudRate = 9600;
-  char parity = 'N';  // N, E, O, M or S
-  int dataBits = 8;   // 5 to 8
-  int stopBits = 1;   // 1 or 2
+  char parity = 'N';          // N, E, O, M or S
+  int dataBits = 8;           // 5 to 8
+  int stopBits = 1;           // 1 or 2
   bool discardNull = false;   // received NUL bytes are dropped
   bool abortOnError = false;  // a line error fails reads and writes until reopened
   bool dtrHandshake = false;  // DTR in handshake mode
