@@ -96,6 +96,7 @@ void LinkRig::Connect() {
   }
   Take();
   clock.sleeps.clear();
+  if (line) line->calls.clear();
 }
 
 std::vector<std::string> LinkRig::Take() {

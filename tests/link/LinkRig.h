@@ -38,7 +38,7 @@ class LinkRig {
   const std::string& Prefix() const { return prefix_; }
   void Respond(FrameResponder responder) { responder_ = std::move(responder); }
 
-  // Opens the link and forgets what the opening recorded. Serial: the unit must answer the
+  // Opens the link and forgets what the opening recorded (events, sleeps, line calls). Serial: the unit must answer the
   // probe. Ethernet: waits for the connected event and takes the connection.
   void Connect();
 
