@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -161,6 +162,42 @@ TEST(ReceiveReply, WithoutASocketFailsAtOnce) {
   CLWSocket client({}, kSocketEventCommand, clock, sockets);
   std::vector<std::uint8_t> buffer(kReplyBufferSize);
   EXPECT_EQ(client.ReceiveReply(buffer.data(), 9), -1);
+}
+
+// Random scripts of any bytes and lengths: whatever arrives, the result is one of the three
+// kinds, a counted reply ends with ETX and is followed by a zero byte, and nothing outside the
+// buffer is touched.
+TEST(ReceiveReply, AnyBytesGiveAWellFormedResult) {
+  std::mt19937 random(20240611);
+  const std::uint8_t kAlphabet[] = {0x00, 0x02, 0x03, '*', '?', '1', '\r', '\n', 0xFF};
+  for (int round = 0; round < 3000; ++round) {
+    Segments segments;
+    const int count = static_cast<int>(random() % 6);
+    for (int i = 0; i < count; ++i) {
+      if (random() % 10 == 0) {
+        segments.push_back(Failure(random() % 2 ? 10054 : 10060));
+        continue;
+      }
+      const std::size_t length = random() % 8 == 0 ? random() % 7000 : random() % 12;
+      std::string bytes;
+      for (std::size_t j = 0; j < length; ++j) bytes += static_cast<char>(kAlphabet[random() % 9]);
+      segments.push_back(Bytes(bytes));
+    }
+    const int size = static_cast<int>(random() % 5001);
+    SCOPED_TRACE(round);
+    Receiver r(segments, random() % 2 == 0);
+    const int result = r.Receive(size);
+    ASSERT_GE(result, -1);
+    ASSERT_LT(result, kReplyBufferSize);
+    if (result > 0) {
+      ASSERT_EQ(r.memory[result - 1], 0x03);
+      ASSERT_EQ(r.memory[result], 0);
+    }
+    ASSERT_EQ(r.memory[kReplyBufferSize - 1], 0);
+    for (int i = kReplyBufferSize; i < kReplyBufferSize + kCanary; ++i)
+      ASSERT_EQ(r.memory[i], 0xAA);
+    ASSERT_LE(r.sockets.receiveCounts.size(), 4u);
+  }
 }
 
 }  // namespace
