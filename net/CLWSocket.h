@@ -47,12 +47,16 @@ class CLWSocket {
   CLWSocket(const CLWSocket&) = delete;
   CLWSocket& operator=(const CLWSocket&) = delete;
 
+  // Releases any earlier socket first (ending a connect still under way), then makes a new one.
   int Start();
+  // While a connect is under way nothing new starts: that attempt's outcome is the event.
   int Connect(const std::string& address, std::uint16_t port);
   int Send(const std::uint8_t* bytes, int count);
   // `buffer` holds kReplyBufferSize bytes; `size` (1 to 5000) bounds the reply.
   int ReceiveReply(std::uint8_t* buffer, int size);
   int TakeEvent();
+  // Ends a connect under way without its event, closes the socket whether it ever connected or
+  // not, and drops an event not yet taken.
   int Close();
 
   bool IsConnected() const;
