@@ -40,6 +40,9 @@ int CUnitDiscovery::Discover() {
   units_.clear();
   const std::vector<Adapter> adapters = adapters_ ? adapters_() : std::vector<Adapter>{};
   const auto request = addp::BuildDiscoveryRequest(addp::kAllUnits);
+  // A unit listed by an earlier search, or at an address it has since left, must not be listed
+  // again from an answer that was still waiting on the socket.
+  DropStaleReplies();
   // Adapters on one network each get the request; the table's IP check keeps every unit once.
   for (const Adapter& adapter : adapters) {
     if (!Send(DirectedBroadcast(adapter), request)) break;
@@ -65,6 +68,10 @@ bool CUnitDiscovery::Send(std::uint32_t address, std::span<const std::uint8_t> d
   // later searches and settings changes then send nothing.
   socket_.reset();
   return false;
+}
+
+void CUnitDiscovery::DropStaleReplies() {
+  if (socket_) socket_->DiscardPending(kMaxStaleDatagrams);
 }
 
 void CUnitDiscovery::CollectReplies() {

@@ -48,6 +48,10 @@ class CUnitDiscovery {
   // that never stops answering, would keep that going for ever; listening to one broadcast
   // ends after this long whatever still arrives.
   static constexpr std::uint32_t kMaxListenMs = 5000;
+  // Datagrams that arrived after the last read (late or extra answers) are dropped before each
+  // request so that they cannot pass for answers to it; at most this many, so a flood cannot
+  // hold the search up.
+  static constexpr std::size_t kMaxStaleDatagrams = 4096;
 
   // Searches the system's adapters with real sockets and waits.
   CUnitDiscovery();
@@ -80,6 +84,7 @@ class CUnitDiscovery {
 
  private:
   bool Send(std::uint32_t address, std::span<const std::uint8_t> datagram);
+  void DropStaleReplies();
   void CollectReplies();
   void AddUnit(UnitInfo unit);
   void ReadOneReply();

@@ -41,6 +41,9 @@ int CUnitDiscovery::Reboot(const UnitInfo& unit) {
 }
 
 bool CUnitDiscovery::SendAndRead(std::uint32_t address, std::span<const std::uint8_t> datagram) {
+  // The read that follows is to wait for this request's answer, not to return at once with an
+  // extra answer to the one before.
+  DropStaleReplies();
   if (!Send(address, datagram)) return false;
   clock_.Wait(kReplyPauseMs);
   ReadOneReply();

@@ -63,6 +63,13 @@ class BsdUdpSocket final : public UdpSocket {
 
   UdpReceived ReceiveFrom(std::span<std::uint8_t> buffer) override;
 
+  std::size_t DiscardPending(std::size_t limit) override {
+    std::size_t dropped = 0;
+    // A zero-length read takes a whole datagram off the queue.
+    while (dropped < limit && ::recv(fd_, nullptr, 0, MSG_DONTWAIT | MSG_TRUNC) >= 0) ++dropped;
+    return dropped;
+  }
+
  private:
   int fd_;
 };

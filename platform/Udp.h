@@ -43,6 +43,9 @@ class UdpSocket {
   virtual int SendTo(const UdpEndpoint& to, std::span<const std::uint8_t> bytes) = 0;
   // Waits for one datagram, at most the receive time-out.
   virtual UdpReceived ReceiveFrom(std::span<std::uint8_t> buffer) = 0;
+  // Drops the datagrams already waiting, at most `limit` of them, without waiting for more.
+  // Returns how many were dropped.
+  virtual std::size_t DiscardPending(std::size_t limit) = 0;
 };
 
 // Makes datagram sockets. The production one wraps BSD sockets; tests hand a scripted one to

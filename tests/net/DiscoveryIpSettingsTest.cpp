@@ -71,6 +71,22 @@ TEST_F(DiscoveryIpSettings, SendsEverythingToTheOldAddressThenRestartsTheUnit) {
   EXPECT_THAT(rig.discovery.Units(), ElementsAre(found));
 }
 
+TEST_F(DiscoveryIpSettings, EachReadWaitsForItsOwnRequestsAnswer) {
+  // The unit answers each request twice; the extra answer is dropped before the next request
+  // rather than taken for that request's answer.
+  rig.udp.onSend = [this](const ScriptedUdp::Sent&) {
+    rig.udp.waiting.push_back(AddpReply({}));
+    rig.udp.waiting.push_back(AddpReply({}));
+  };
+  EXPECT_EQ(rig.discovery.SetIpSettings(Edited()), kUnitRequestsSent);
+  EXPECT_THAT(rig.udp.log,
+              ElementsAre("send 10.1.10.200:2362 14", "wait 50", "receive",               //
+                          "discard 1", "send 10.1.10.200:2362 31", "wait 50", "receive",  //
+                          "wait 5000",                                                    //
+                          "discard 1", "send 10.1.10.200:2362 14", "wait 50", "receive",  //
+                          "discard 1", "send 10.1.10.200:2362 19", "wait 50", "receive"));
+}
+
 TEST_F(DiscoveryIpSettings, UnchangedDhcpUnitIsSentTheAddressesShown) {
   EXPECT_EQ(rig.discovery.SetIpSettings(found), kUnitRequestsSent);
   ASSERT_EQ(rig.udp.sent.size(), 4u);

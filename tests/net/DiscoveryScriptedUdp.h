@@ -23,6 +23,7 @@ inline std::string EndpointText(const UdpEndpoint& endpoint) {
 // "receive", "close"), so a test can check the order of sends, reads and (with a FakeClock
 // writing to the same log) waits. Each receive takes the next scripted event; with nothing
 // scripted it reports the receive time-out at once, as a real socket would after its wait.
+// `waiting` holds datagrams that are on the socket already, before the next request.
 class ScriptedUdp final : public UdpApi {
  public:
   struct Event {
@@ -53,6 +54,9 @@ class ScriptedUdp final : public UdpApi {
   std::function<Event()> source;
 
   std::deque<Event> incoming;
+  // Datagrams already on the socket, taken by DiscardPending (and by receives before
+  // `incoming`).
+  std::deque<std::vector<std::uint8_t>> waiting;
   std::vector<Sent> sent;
   std::vector<std::string> log;
   int openSockets = 0;
@@ -93,6 +97,13 @@ class ScriptedUdpSocket final : public UdpSocket {
   }
   UdpReceived ReceiveFrom(std::span<std::uint8_t> buffer) override;
 
+  std::size_t DiscardPending(std::size_t limit) override {
+    const std::size_t dropped = std::min(limit, owner_.waiting.size());
+    owner_.waiting.erase(owner_.waiting.begin(), owner_.waiting.begin() + dropped);
+    if (dropped > 0) owner_.log.push_back("discard " + std::to_string(dropped));
+    return dropped;
+  }
+
  private:
   ScriptedUdp& owner_;
 };
@@ -108,7 +119,10 @@ inline UdpReceived ScriptedUdpSocket::ReceiveFrom(std::span<std::uint8_t> buffer
   owner_.log.push_back("receive");
   owner_.largestBuffer = std::max(owner_.largestBuffer, buffer.size());
   ScriptedUdp::Event event = ScriptedUdp::Silence();
-  if (owner_.source) {
+  if (!owner_.waiting.empty()) {
+    event = {UdpReceived::Status::kDatagram, std::move(owner_.waiting.front())};
+    owner_.waiting.pop_front();
+  } else if (owner_.source) {
     event = owner_.source();
   } else if (!owner_.incoming.empty()) {
     event = std::move(owner_.incoming.front());

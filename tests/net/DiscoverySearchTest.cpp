@@ -123,6 +123,19 @@ TEST(DiscoverySearch, EachSearchStartsAfresh) {
   EXPECT_THAT(IpsOf(rig.discovery), ElementsAre("10.0.0.3"));
 }
 
+TEST(DiscoverySearch, AnswersWaitingFromBeforeTheSearchAreNotListed) {
+  DiscoveryRig rig;
+  ASSERT_EQ(rig.discovery.InitSocket(), 0);
+  rig.ForgetTraffic();
+  // A late answer of a unit that has since moved, and one that arrived after the last search.
+  rig.udp.waiting = {AddpReply(NumberedUnit(8)), AddpReply(NumberedUnit(9))};
+  rig.AnswerEveryBroadcast({NumberedUnit(1)});
+  ASSERT_EQ(rig.discovery.Discover(), 1);
+  EXPECT_THAT(IpsOf(rig.discovery), ElementsAre("10.0.0.1"));
+  EXPECT_EQ(rig.udp.log.front(), "discard 2");
+  EXPECT_EQ(rig.udp.log[1], "send 127.255.255.255:2362 14");
+}
+
 TEST(DiscoverySearch, TwoAdaptersOnOneNetworkListEachUnitOnce) {
   DiscoveryRig rig;
   rig.adapters = {kLoopbackAdapter, {"lo:1", 0x7F000002, 0xFF000000}};
