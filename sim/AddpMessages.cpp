@@ -89,7 +89,8 @@ std::string BuildDiscoveryReply(const AddpIdentity& unit) {
   Field(payload, kFieldIp, unit.ip);
   Field(payload, kFieldMask, unit.mask);
   Field(payload, kFieldGateway, unit.gateway);
-  Field(payload, kFieldDhcp, std::array<std::uint8_t, 1>{static_cast<std::uint8_t>(unit.staticAddress ? 0 : 1)});
+  Field(payload, kFieldDhcp,
+        std::array<std::uint8_t, 1>{static_cast<std::uint8_t>(unit.staticAddress ? 0 : 1)});
   Field(payload, kFieldPort, std::array<std::uint8_t, 2>{2101 >> 8, 2101 & 0xff});
   Field(payload, kFieldVersion, std::string("ZEMRAnet interface 1.4"));
   // The name field takes up what is left, so that a static unit's payload is exactly 0x60.
@@ -97,7 +98,8 @@ std::string BuildDiscoveryReply(const AddpIdentity& unit) {
   std::string name = unit.name.substr(0, room);
   name.resize(room, '\0');
   Field(payload, kFieldName, name);
-  if (!unit.staticAddress) Field(payload, kFieldLease, std::array<std::uint8_t, 4>{0, 1, 0x51, 0x80});
+  if (!unit.staticAddress)
+    Field(payload, kFieldLease, std::array<std::uint8_t, 4>{0, 1, 0x51, 0x80});
   return Header(kAddpDiscoveryReply, payload.size()) + payload;
 }
 
@@ -105,7 +107,8 @@ std::string BuildResultReply(std::uint16_t type, const MacAddress& mac, bool ok,
                              const std::string& message) {
   std::string payload;
   Field(payload, kFieldMac, mac);
-  Field(payload, kFieldResultFlag, std::array<std::uint8_t, 1>{static_cast<std::uint8_t>(ok ? 0x00 : 0xFF)});
+  Field(payload, kFieldResultFlag,
+        std::array<std::uint8_t, 1>{static_cast<std::uint8_t>(ok ? 0x00 : 0xFF)});
   Field(payload, kFieldResultMessage, message.substr(0, 255));
   return Header(type, payload.size()) + payload;
 }
@@ -116,8 +119,8 @@ bool MacMatches(const MacAddress& asked, const MacAddress& own) {
 
 std::string MacText(const MacAddress& mac) {
   char text[18];
-  std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2],
-                mac[3], mac[4], mac[5]);
+  std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3],
+                mac[4], mac[5]);
   return text;
 }
 

@@ -73,8 +73,8 @@ bool AddpResponder::Reachable(const Ipv4& ip) const {
 
 void AddpResponder::MakeUnits() {
   const Ipv4 first = ParseIp(options_.addpFirstAddress).value_or(Ipv4{127, 0, 1, 1});
-  const std::uint32_t base = static_cast<std::uint32_t>(first[0]) << 24 | first[1] << 16 |
-                             first[2] << 8 | first[3];
+  const std::uint32_t base =
+      static_cast<std::uint32_t>(first[0]) << 24 | first[1] << 16 | first[2] << 8 | first[3];
   const int count = std::min(options_.addpUnits, kMaxUnits);
   for (int i = 0; i < count; ++i) {
     auto unit = std::make_unique<Unit>();
@@ -84,7 +84,11 @@ void AddpResponder::MakeUnits() {
     unit->identity.mask = {255, 0, 0, 0};
     unit->identity.gateway = {first[0], 0, 0, 254};
     // Locally administered MACs, one per unit.
-    unit->identity.mac = {0x02, 0x5A, 0x4D, 0x00, static_cast<std::uint8_t>((i + 1) >> 8),
+    unit->identity.mac = {0x02,
+                          0x5A,
+                          0x4D,
+                          0x00,
+                          static_cast<std::uint8_t>((i + 1) >> 8),
                           static_cast<std::uint8_t>(i + 1)};
     unit->identity.staticAddress = i % 2 == 0;
     unit->identity.name = "ZEMRA unit " + std::to_string(i + 1);
@@ -125,7 +129,8 @@ bool AddpResponder::BindUnit(int index, std::string& error) {
 }
 
 void AddpResponder::OnDatagram(int fd, int arrivedAt) {
-  std::vector<std::uint8_t> buffer(kMaxDatagram);
+  std::vector<std::uint8_t>& buffer = buffer_;
+  buffer.resize(kMaxDatagram);
   sockaddr_in from{};
   socklen_t length = sizeof from;
   const ssize_t n = ::recvfrom(fd, buffer.data(), buffer.size(), MSG_TRUNC,
@@ -133,7 +138,11 @@ void AddpResponder::OnDatagram(int fd, int arrivedAt) {
   if (n < 0) return;
   const std::size_t size = std::min<std::size_t>(static_cast<std::size_t>(n), buffer.size());
   const auto request = ParseAddpRequest(buffer.data(), size);
-  recorder_.Add(RecordEntry{{}, 0, "addp", PeerText(from), "datagram",
+  recorder_.Add(RecordEntry{{},
+                            0,
+                            "addp",
+                            PeerText(from),
+                            "datagram",
                             TypeName(request ? request->type : 0),
                             std::string(reinterpret_cast<const char*>(buffer.data()), size)});
   if (!request) return;

@@ -64,6 +64,7 @@ class AddpResponder {
   Fd broadcast_;
   Fd anySender_;  // for units whose address cannot be bound here
   std::vector<std::unique_ptr<Unit>> units_;
+  std::vector<std::uint8_t> buffer_;
 };
 
 }  // namespace zemra::sim

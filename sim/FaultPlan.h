@@ -27,13 +27,13 @@ enum class AddpFault { None, Short, Malformed };
 
 struct Faults {
   std::vector<FaultRule> rules;
-  int delayMs = 0;           // every reply of a matching command comes this late
-  std::string delayCommand;  // empty: every reply
-  int splitSegments = 1;     // TCP: each reply in this many segments ...
-  int splitGapMs = 20;       // ... this far apart
-  int closeAfterFrames = 0;  // TCP: close a connection once it has had this many frames (0 never)
+  int delayMs = 0;            // every reply of a matching command comes this late
+  std::string delayCommand;   // empty: every reply
+  int splitSegments = 1;      // TCP: each reply in this many segments ...
+  int splitGapMs = 20;        // ... this far apart
+  int closeAfterFrames = 0;   // TCP: close a connection once it has had this many frames (0 never)
   int hangUpAfterFrames = 0;  // pty: hang up after this many frames (0 never)
-  int hangUpMs = 1000;        // pty: how long a hang-up lasts before a new device appears (<0 for good)
+  int hangUpMs = 1000;  // pty: how long a hang-up lasts before a new device appears (<0 for good)
   AddpFault addpFault = AddpFault::None;  // a bad datagram sent before each discovery reply ...
   bool addpBadOnly = false;               // ... or instead of it
   bool addpDuplicateIp = false;           // the second unit takes the first one's IP address

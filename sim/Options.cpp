@@ -58,13 +58,15 @@ struct Parser {
   }
   bool Split(const std::string& v) {
     const auto pair = Pair(v);
-    if (!pair || pair->first < 1 || pair->first > 64) return Fail("--split wants N[:GAP_MS], N 1 to 64");
+    if (!pair || pair->first < 1 || pair->first > 64)
+      return Fail("--split wants N[:GAP_MS], N 1 to 64");
     f.splitSegments = static_cast<int>(pair->first);
     return pair->second.empty() || Int("--split gap", pair->second, 0, 60000, f.splitGapMs);
   }
   bool Delay(const std::string& v) {
     const auto pair = Pair(v);
-    if (!pair || pair->first < 0 || pair->first > 600000) return Fail("--delay wants MS[:MNEMONIC]");
+    if (!pair || pair->first < 0 || pair->first > 600000)
+      return Fail("--delay wants MS[:MNEMONIC]");
     f.delayMs = static_cast<int>(pair->first);
     f.delayCommand = pair->second;
     return true;
@@ -89,34 +91,62 @@ const std::map<std::string, Valued>& ValuedOptions() {
   static const std::map<std::string, Valued> table = {
       {"--pty", [](Parser& p, const std::string& v) { return p.o.ptyLink = v, true; }},
       {"--tcp", [](Parser& p, const std::string& v) { return p.Address(v); }},
-      {"--port", [](Parser& p, const std::string& v) { return p.Int("--port", v, 0, 65535, p.o.tcpPort); }},
-      {"--addp", [](Parser& p, const std::string& v) { return p.Int("--addp", v, 1, 250, p.o.addpUnits); }},
-      {"--addp-port", [](Parser& p, const std::string& v) { return p.Int("--addp-port", v, 1, 65535, p.o.addpPort); }},
-      {"--addp-first", [](Parser& p, const std::string& v) {
+      {"--port",
+       [](Parser& p, const std::string& v) { return p.Int("--port", v, 0, 65535, p.o.tcpPort); }},
+      {"--addp",
+       [](Parser& p, const std::string& v) { return p.Int("--addp", v, 1, 250, p.o.addpUnits); }},
+      {"--addp-port",
+       [](Parser& p, const std::string& v) {
+         return p.Int("--addp-port", v, 1, 65535, p.o.addpPort);
+       }},
+      {"--addp-first",
+       [](Parser& p, const std::string& v) {
          if (!IsDottedQuad(v)) return p.Fail("--addp-first wants a dotted IPv4 address");
          return p.o.addpFirstAddress = v, true;
        }},
-      {"--addp-password", [](Parser& p, const std::string& v) { return p.o.addpPassword = v, true; }},
-      {"--reboot-ms", [](Parser& p, const std::string& v) { return p.Int("--reboot-ms", v, 0, 600000, p.o.addpRebootMs); }},
+      {"--addp-password",
+       [](Parser& p, const std::string& v) { return p.o.addpPassword = v, true; }},
+      {"--reboot-ms",
+       [](Parser& p, const std::string& v) {
+         return p.Int("--reboot-ms", v, 0, 600000, p.o.addpRebootMs);
+       }},
       {"--kind", [](Parser& p, const std::string& v) { return p.Kind(v); }},
-      {"--address", [](Parser& p, const std::string& v) { return p.Int("--address", v, 1, 254, p.t.address); }},
+      {"--address",
+       [](Parser& p, const std::string& v) { return p.Int("--address", v, 1, 254, p.t.address); }},
       {"--range", [](Parser& p, const std::string& v) { return p.Range(v); }},
       {"--label", [](Parser& p, const std::string& v) { return p.t.label = v, true; }},
-      {"--serial-number", [](Parser& p, const std::string& v) { return p.Int("--serial-number", v, 0, 2147483647, p.t.serialNumber); }},
-      {"--laser-fitted", [](Parser& p, const std::string& v) { return p.Int("--laser-fitted", v, 0, 1, p.t.laserFitted); }},
-      {"--signal", [](Parser& p, const std::string& v) {
+      {"--serial-number",
+       [](Parser& p, const std::string& v) {
+         return p.Int("--serial-number", v, 0, 2147483647, p.t.serialNumber);
+       }},
+      {"--laser-fitted",
+       [](Parser& p, const std::string& v) {
+         return p.Int("--laser-fitted", v, 0, 1, p.t.laserFitted);
+       }},
+      {"--signal",
+       [](Parser& p, const std::string& v) {
          char* end = nullptr;
          const double c = std::strtod(v.c_str(), &end);
          if (v.empty() || *end != '\0') return p.Fail("--signal wants a temperature in Celsius");
          return p.o.signalC = c, true;
        }},
       {"--trace", [](Parser& p, const std::string& v) { return p.o.traceFile = v, true; }},
-      {"--error-reply", [](Parser& p, const std::string& v) { return p.Rule(ReplyFault::ErrorReply, v); }},
+      {"--error-reply",
+       [](Parser& p, const std::string& v) { return p.Rule(ReplyFault::ErrorReply, v); }},
       {"--delay", [](Parser& p, const std::string& v) { return p.Delay(v); }},
       {"--split", [](Parser& p, const std::string& v) { return p.Split(v); }},
-      {"--close-after", [](Parser& p, const std::string& v) { return p.Int("--close-after", v, 1, 1000000, p.f.closeAfterFrames); }},
-      {"--hangup-after", [](Parser& p, const std::string& v) { return p.Int("--hangup-after", v, 1, 1000000, p.f.hangUpAfterFrames); }},
-      {"--hangup-ms", [](Parser& p, const std::string& v) { return p.Int("--hangup-ms", v, -1, 600000, p.f.hangUpMs); }},
+      {"--close-after",
+       [](Parser& p, const std::string& v) {
+         return p.Int("--close-after", v, 1, 1000000, p.f.closeAfterFrames);
+       }},
+      {"--hangup-after",
+       [](Parser& p, const std::string& v) {
+         return p.Int("--hangup-after", v, 1, 1000000, p.f.hangUpAfterFrames);
+       }},
+      {"--hangup-ms",
+       [](Parser& p, const std::string& v) {
+         return p.Int("--hangup-ms", v, -1, 600000, p.f.hangUpMs);
+       }},
   };
   return table;
 }

@@ -17,7 +17,9 @@ namespace {
 // Output that the other side does not read is dropped past this much.
 constexpr std::size_t kMaxPending = 64 * 1024;
 
-std::string Errno(const std::string& what) { return what + ": " + std::strerror(errno); }
+std::string Errno(const std::string& what) {
+  return what + ": " + std::strerror(errno);
+}
 
 }  // namespace
 
@@ -38,7 +40,9 @@ PtyTransport::~PtyTransport() {
   if (n > 0 && std::strncmp(target, "/dev/pts/", 9) == 0) ::unlink(linkPath_.c_str());
 }
 
-bool PtyTransport::Open(std::string& error) { return CreatePty(error) && PointLink(error); }
+bool PtyTransport::Open(std::string& error) {
+  return CreatePty(error) && PointLink(error);
+}
 
 bool PtyTransport::CreatePty(std::string& error) {
   Fd master(::posix_openpt(O_RDWR | O_NOCTTY));
@@ -150,13 +154,14 @@ void PtyTransport::Flush() {
 void PtyTransport::HangUp(int reopenMs) {
   if (!master_.Valid()) return;
   ++generation_;
-  reactor_.Unwatch(master_.Get());
-  master_.Reset();
-  slave_.Reset();
+  // Forgotten before the device goes, so whoever sees the hang-up never finds the old path.
   {
     std::lock_guard lock(deviceMutex_);
     device_.clear();
   }
+  reactor_.Unwatch(master_.Get());
+  master_.Reset();
+  slave_.Reset();
   if (reopenMs >= 0) reactor_.After(std::chrono::milliseconds(reopenMs), [this] { Reopen(); });
 }
 

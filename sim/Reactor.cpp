@@ -28,7 +28,9 @@ void Reactor::Watch(int fd, short events, FdHandler handler) {
   watched_[fd] = Watched{events, std::move(handler)};
 }
 
-void Reactor::Unwatch(int fd) { watched_.erase(fd); }
+void Reactor::Unwatch(int fd) {
+  watched_.erase(fd);
+}
 
 Reactor::TimerId Reactor::After(std::chrono::milliseconds delay, Task task) {
   const TimerId id = nextTimer_++;

@@ -40,8 +40,12 @@ void Recorder::Add(RecordEntry entry) {
       std::fputs(line.c_str(), trace_);
       std::fflush(trace_);
     }
+    storedBytes_ += entry.bytes.size();
     entries_.push_back(std::move(entry));
-    while (entries_.size() > capacity_) entries_.pop_front();
+    while (entries_.size() > capacity_ || storedBytes_ > kMaxTotalBytes) {
+      storedBytes_ -= entries_.front().bytes.size();
+      entries_.pop_front();
+    }
   }
   changed_.notify_all();
 }
@@ -59,6 +63,7 @@ std::size_t Recorder::Count() {
 void Recorder::Clear() {
   std::lock_guard lock(mutex_);
   entries_.clear();
+  storedBytes_ = 0;
 }
 
 bool Recorder::WaitFor(const std::function<bool(const std::vector<RecordEntry>&)>& done,

@@ -23,11 +23,12 @@ struct RecordEntry {
 };
 
 // Everything the simulator received, in order, for tests to read back and for --trace.
-// Bounded: past `capacity` entries the oldest go.
+// Bounded: past `capacity` entries, or past kMaxTotalBytes of stored bytes, the oldest go.
 class Recorder {
  public:
   static constexpr std::size_t kDefaultCapacity = 100000;
   static constexpr std::size_t kMaxStoredBytes = 4096;
+  static constexpr std::size_t kMaxTotalBytes = 16 * 1024 * 1024;
 
   explicit Recorder(std::size_t capacity = kDefaultCapacity);
   ~Recorder();
@@ -53,6 +54,7 @@ class Recorder {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<RecordEntry> entries_;
+  std::size_t storedBytes_ = 0;
   std::FILE* trace_ = nullptr;
 };
 

@@ -14,7 +14,9 @@ Simulator::Simulator(SimulatorOptions options)
   model_->SetSignal(options_.signalC);
 }
 
-Simulator::~Simulator() { Stop(); }
+Simulator::~Simulator() {
+  Stop();
+}
 
 bool Simulator::Start(std::string* error) {
   std::string message;
@@ -45,14 +47,16 @@ bool Simulator::OpenTransports(std::string& error) {
              false;
     }
     const std::uint16_t port = tcpPort_ != 0 ? tcpPort_ : options_.tcpPort;
-    auto tcp = std::make_unique<TcpTransport>(*reactor_, *model_, faults_, recorder_, address, port);
+    auto tcp =
+        std::make_unique<TcpTransport>(*reactor_, *model_, faults_, recorder_, address, port);
     if (!tcp->Open(error)) return false;
     tcpPort_ = tcp->Port();
     tcp_.push_back(std::move(tcp));
   }
   if (tcp_.empty()) tcpPort_ = options_.tcpPort;
   if (options_.ptyLink) {
-    pty_ = std::make_unique<PtyTransport>(*reactor_, *model_, faults_, recorder_, *options_.ptyLink);
+    pty_ =
+        std::make_unique<PtyTransport>(*reactor_, *model_, faults_, recorder_, *options_.ptyLink);
     if (!pty_->Open(error)) return false;
   }
   if (options_.addpUnits > 0) {
@@ -82,7 +86,9 @@ auto Simulator::OnLoop(F f) -> decltype(f()) {
   return result.get();
 }
 
-std::string Simulator::PtyPath() const { return pty_ ? pty_->DevicePath() : std::string(); }
+std::string Simulator::PtyPath() const {
+  return pty_ ? pty_->DevicePath() : std::string();
+}
 
 void Simulator::HangUpPty(int reopenMs) {
   if (!pty_) return;
@@ -94,9 +100,13 @@ void Simulator::OnPtyChanged(std::function<void(const std::string&)> callback) {
   OnLoop([this, &callback] { pty_->OnDeviceChanged(std::move(callback)); });
 }
 
-int Simulator::UnitCount() const { return addp_ ? addp_->UnitCount() : 0; }
+int Simulator::UnitCount() const {
+  return addp_ ? addp_->UnitCount() : 0;
+}
 
-Thermometer* Simulator::UnitModel(int index) { return addp_ ? addp_->UnitModel(index) : nullptr; }
+Thermometer* Simulator::UnitModel(int index) {
+  return addp_ ? addp_->UnitModel(index) : nullptr;
+}
 
 std::optional<AddpUnitView> Simulator::Unit(int index) {
   if (!addp_) return std::nullopt;

@@ -45,7 +45,9 @@ TcpTransport::TcpTransport(Reactor& reactor, Thermometer& model, FaultPlan& faul
       address_(std::move(address)),
       port_(port) {}
 
-TcpTransport::~TcpTransport() { Close(); }
+TcpTransport::~TcpTransport() {
+  Close();
+}
 
 std::string TcpTransport::Channel() const {
   return "tcp " + address_ + ":" + std::to_string(port_);

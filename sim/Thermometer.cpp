@@ -31,7 +31,9 @@ KindFacts Facts(ThermometerKind kind) {
 
 }  // namespace
 
-const char* ModelWord(ThermometerKind kind) { return Facts(kind).modelWord; }
+const char* ModelWord(ThermometerKind kind) {
+  return Facts(kind).modelWord;
+}
 
 std::optional<ThermometerKind> ParseKind(const std::string& text) {
   if (text == "single") return ThermometerKind::Single;
@@ -134,8 +136,8 @@ std::string Thermometer::InformationText() const {
                 "IRU%d\r\nTHV%d\r\nTLV%d\r\nLPF%d\r\n"
                 "[end]",
                 facts.typeNumber, facts.modelWord, facts.description, serialNumber_,
-                working_.fahrenheit ? 1 : 0, Shown(working_.rangeHighC),
-                Shown(working_.rangeLowC), laserFitted_ ? 1 : 0);
+                working_.fahrenheit ? 1 : 0, Shown(working_.rangeHighC), Shown(working_.rangeLowC),
+                laserFitted_ ? 1 : 0);
   return text;
 }
 

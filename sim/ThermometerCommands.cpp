@@ -18,7 +18,9 @@ std::optional<long> ParseInteger(const std::string& text) {
   return value;
 }
 
-bool InSpan(long value, long low, long high) { return value >= low && value <= high; }
+bool InSpan(long value, long low, long high) {
+  return value >= low && value <= high;
+}
 
 // Settings that are a plain integer within fixed limits.
 struct IntegerSetting {
@@ -28,12 +30,12 @@ struct IntegerSetting {
 };
 
 constexpr IntegerSetting kIntegers[] = {
-    {"EMS", &ThermometerSettings::ems, 1, 1000},  {"NGR", &ThermometerSettings::ngr, 500, 2000},
-    {"ANC", &ThermometerSettings::anc, 0, 1},     {"TFN", &ThermometerSettings::tfn, 0, 3},
-    {"AVR", &ThermometerSettings::avr, 0, 15},    {"PPM", &ThermometerSettings::ppm, 0, 9},
-    {"PPD", &ThermometerSettings::ppd, 0, 12},    {"PON", &ThermometerSettings::pon, 0, 100},
-    {"POF", &ThermometerSettings::pof, 0, 100},   {"OPT", &ThermometerSettings::opt, 0, 9},
-    {"ODM", &ThermometerSettings::odm, 0, 1},     {"UAP", &ThermometerSettings::uap, 800, 1200},
+    {"EMS", &ThermometerSettings::ems, 1, 1000},    {"NGR", &ThermometerSettings::ngr, 500, 2000},
+    {"ANC", &ThermometerSettings::anc, 0, 1},       {"TFN", &ThermometerSettings::tfn, 0, 3},
+    {"AVR", &ThermometerSettings::avr, 0, 15},      {"PPM", &ThermometerSettings::ppm, 0, 9},
+    {"PPD", &ThermometerSettings::ppd, 0, 12},      {"PON", &ThermometerSettings::pon, 0, 100},
+    {"POF", &ThermometerSettings::pof, 0, 100},     {"OPT", &ThermometerSettings::opt, 0, 9},
+    {"ODM", &ThermometerSettings::odm, 0, 1},       {"UAP", &ThermometerSettings::uap, 800, 1200},
     {"COM", &ThermometerSettings::address, 1, 254}, {"BRT", &ThermometerSettings::baudIndex, 0, 4},
 };
 

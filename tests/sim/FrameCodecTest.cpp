@@ -29,10 +29,13 @@ struct FrameCase {
 
 TEST(FrameDecoderTest, classifiesEveryFrameKindWhateverTheChunking) {
   const std::vector<FrameCase> cases = {
-      {"read with its zero byte", std::string("\x02\x01RAEMS\x03\x00", 8), FrameKind::Read, 1, "EMS", ""},
-      {"read of IFO 1", std::string("\x02\x05RAIFO 1\x03\x00", 10), FrameKind::Read, 5, "IFO 1", ""},
+      {"read with its zero byte", std::string("\x02\x01RAEMS\x03\x00", 8), FrameKind::Read, 1,
+       "EMS", ""},
+      {"read of IFO 1", std::string("\x02\x05RAIFO 1\x03\x00", 10), FrameKind::Read, 5, "IFO 1",
+       ""},
       {"set without zero byte", "\x02\x01SAEMS 950\x03", FrameKind::Set, 1, "EMS", "950"},
-      {"set of a label with spaces", "\x02\x01SALBL my oven\x03", FrameKind::Set, 1, "LBL", "my oven"},
+      {"set of a label with spaces", "\x02\x01SALBL my oven\x03", FrameKind::Set, 1, "LBL",
+       "my oven"},
       {"probe at address 0", std::string("\x02\x00\x03\x00", 4), FrameKind::Probe, 0, "", ""},
       {"address byte that is ETX", "\x02\x03RATSN\x03", FrameKind::Read, 3, "TSN", ""},
       {"address byte that is STX", "\x02\x02RATSN\x03", FrameKind::Read, 2, "TSN", ""},
@@ -82,7 +85,9 @@ TEST(FrameDecoderTest, anOversizedFrameEndedByStxStillLetsThatFrameThrough) {
 }
 
 TEST(EncodeReplyTest, replyIsStxAddressTextCrLfEtx) {
-  EXPECT_EQ(EncodeReply(1, "950"), "\x02\x01" "950\r\n\x03");
+  EXPECT_EQ(EncodeReply(1, "950"),
+            "\x02\x01"
+            "950\r\n\x03");
   EXPECT_EQ(EncodeReply(0, ""), std::string("\x02\x00\r\n\x03", 5));
 }
 

@@ -76,11 +76,30 @@ TEST_F(ProgramTest, helpDescribesEveryOption) {
   Program sim({"--help"});
   const std::string help = sim.AllOut();
   EXPECT_EQ(sim.Wait(), 0);
-  for (const char* option :
-       {"--pty", "--tcp", "--addp", "--allow-any-address", "--kind", "--fahrenheit", "--address",
-        "--range", "--label", "--serial-number", "--laser-fitted", "--silent", "--error-reply",
-        "--garbage", "--no-etx", "--delay", "--split", "--close-after", "--hangup-after",
-        "--addp-short", "--addp-malformed", "--addp-duplicate-ip", "--trace", "--help"}) {
+  for (const char* option : {"--pty",
+                             "--tcp",
+                             "--addp",
+                             "--allow-any-address",
+                             "--kind",
+                             "--fahrenheit",
+                             "--address",
+                             "--range",
+                             "--label",
+                             "--serial-number",
+                             "--laser-fitted",
+                             "--silent",
+                             "--error-reply",
+                             "--garbage",
+                             "--no-etx",
+                             "--delay",
+                             "--split",
+                             "--close-after",
+                             "--hangup-after",
+                             "--addp-short",
+                             "--addp-malformed",
+                             "--addp-duplicate-ip",
+                             "--trace",
+                             "--help"}) {
     EXPECT_NE(help.find(option), std::string::npos) << option;
   }
 }

@@ -102,7 +102,9 @@ TEST_F(PtyTransportTest, garbageAndMissingEtxFaults) {
     f.rules = {FaultRule{ReplyFault::NoEtx, "EMS"}, FaultRule{ReplyFault::Garbage, "TSN"}};
   });
   line.Send(ReadFrame("EMS"));
-  EXPECT_EQ(line.ReadFor(150), "\x02\x01" "950\r\n");
+  EXPECT_EQ(line.ReadFor(150),
+            "\x02\x01"
+            "950\r\n");
   const std::string garbage = line.Ask(ReadFrame("TSN"));
   EXPECT_EQ(garbage.find('\x02'), std::string::npos);
   EXPECT_EQ(garbage.find("10001"), std::string::npos);

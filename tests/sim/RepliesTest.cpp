@@ -22,8 +22,12 @@ class RepliesTest : public ::testing::Test {
 };
 
 TEST_F(RepliesTest, answersItsOwnAddressAndAddressZeroOnly) {
-  EXPECT_EQ(Joined(Answer(Read("EMS", 1), model, faults, false)), "\x02\x01" "950\r\n\x03");
-  EXPECT_EQ(Joined(Answer(Read("EMS", 0), model, faults, false)), "\x02\x01" "950\r\n\x03");
+  EXPECT_EQ(Joined(Answer(Read("EMS", 1), model, faults, false)),
+            "\x02\x01"
+            "950\r\n\x03");
+  EXPECT_EQ(Joined(Answer(Read("EMS", 0), model, faults, false)),
+            "\x02\x01"
+            "950\r\n\x03");
   EXPECT_TRUE(Answer(Read("EMS", 2), model, faults, false).empty());
   EXPECT_TRUE(Answer(ParseFrame(2, ""), model, faults, false).empty());
 }
@@ -39,7 +43,9 @@ TEST_F(RepliesTest, setFramesChangeTheModelAndAreNeverAnswered) {
 TEST_F(RepliesTest, afterComOnlyTheNewAddressIsAnswered) {
   Answer(ParseFrame(1, "SACOM 17"), model, faults, false);
   EXPECT_TRUE(Answer(Read("TSN", 1), model, faults, false).empty());
-  EXPECT_EQ(Joined(Answer(Read("COM", 17), model, faults, false)), "\x02\x11" "17\r\n\x03");
+  EXPECT_EQ(Joined(Answer(Read("COM", 17), model, faults, false)),
+            "\x02\x11"
+            "17\r\n\x03");
 }
 
 TEST_F(RepliesTest, probeReplyContainsAnAsteriskAndUnknownCommandsGetAnErrorReply) {
@@ -55,10 +61,16 @@ TEST_F(RepliesTest, faultRulesApplyToTheirCommandOnly) {
   } cases[] = {
       {{ReplyFault::Silent, "", "*?"}, "EMS", ""},
       {{ReplyFault::Silent, "", "*?"}, "PROBE", ""},
-      {{ReplyFault::Silent, "HTP", "*?"}, "EMS", "\x02\x01" "950\r\n\x03"},
+      {{ReplyFault::Silent, "HTP", "*?"},
+       "EMS",
+       "\x02\x01"
+       "950\r\n\x03"},
       {{ReplyFault::Silent, "HTP", "*?"}, "HTP", ""},
       {{ReplyFault::ErrorReply, "EMS", "*E"}, "EMS", "\x02\x01*E\r\n\x03"},
-      {{ReplyFault::NoEtx, "EMS", "*?"}, "EMS", "\x02\x01" "950\r\n"},
+      {{ReplyFault::NoEtx, "EMS", "*?"},
+       "EMS",
+       "\x02\x01"
+       "950\r\n"},
       {{ReplyFault::Garbage, "EMS", "*?"}, "EMS", GarbageReply()},
       {{ReplyFault::Silent, "IFO", "*?"}, "IFO 1", ""},
       {{ReplyFault::Silent, "IFO", "*?"}, "IFO 0", ""},
@@ -88,7 +100,9 @@ TEST_F(RepliesTest, delayAndSplitShapeTheOutgoingPieces) {
   ASSERT_EQ(pieces.size(), 3u);
   EXPECT_EQ(pieces[0].delay.count(), 300);
   EXPECT_EQ(pieces[2].delay.count(), 380);
-  EXPECT_EQ(Joined(pieces), "\x02\x01" "950\r\n\x03");
+  EXPECT_EQ(Joined(pieces),
+            "\x02\x01"
+            "950\r\n\x03");
   // Not split where splitting is off (the serial line), not delayed for other commands.
   const auto serial = Answer(Read("TSN"), model, faults, false);
   ASSERT_EQ(serial.size(), 1u);

@@ -31,7 +31,8 @@ inline std::string ProbeFrame(std::uint8_t address = 1) {
 // The text of a reply: without STX and address byte, without the trailing CR, LF and ETX.
 inline std::string ReplyText(std::string reply) {
   if (!reply.empty() && reply[0] == '\x02') reply.erase(0, std::min<std::size_t>(2, reply.size()));
-  while (!reply.empty() && (reply.back() == '\r' || reply.back() == '\n' || reply.back() == '\x03')) {
+  while (!reply.empty() &&
+         (reply.back() == '\r' || reply.back() == '\n' || reply.back() == '\x03')) {
     reply.pop_back();
   }
   return reply;
@@ -86,7 +87,8 @@ class Stream {
 
   // Bytes until an ETX (included), the time-out, or the end of the stream.
   std::string ReadReply(int timeoutMs = 1000) {
-    return Read(timeoutMs, [](const std::string& got) { return !got.empty() && got.back() == '\x03'; });
+    return Read(timeoutMs,
+                [](const std::string& got) { return !got.empty() && got.back() == '\x03'; });
   }
   // Everything that arrives within `ms`.
   std::string ReadFor(int ms) {

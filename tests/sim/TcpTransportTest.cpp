@@ -6,6 +6,7 @@
 
 #include "SimClient.h"
 #include "sim/Simulator.h"
+#include "sim/TcpTransport.h"
 
 namespace zemra::sim {
 namespace {
@@ -69,8 +70,8 @@ TEST_F(TcpTransportTest, recordsEveryFrameWithItsArrivalTime) {
   const auto before = std::chrono::steady_clock::now();
   s.Ask(ReadFrame("TSN"));
   s.Send(SetFrame("UAP", "990"));
-  ASSERT_TRUE(sim_->Record().WaitFor([](const auto& e) { return e.size() >= 2; },
-                                     std::chrono::seconds(2)));
+  ASSERT_TRUE(
+      sim_->Record().WaitFor([](const auto& e) { return e.size() >= 2; }, std::chrono::seconds(2)));
   const auto entries = sim_->Record().Entries();
   EXPECT_EQ(entries[0].kind, "read");
   EXPECT_EQ(entries[0].command, "TSN");
@@ -141,6 +142,22 @@ TEST_F(TcpTransportTest, aCutFrameThenAClosedConnectionLeavesTheServerServing) {
   }
   Stream next = Connect();
   EXPECT_EQ(ReplyText(next.Ask(ReadFrame("TSN"))), "10001");
+}
+
+TEST_F(TcpTransportTest, connectionsPastTheLimitAreClosedAndTheFirstOnesKeepWorking) {
+  Start("127.0.5.9");
+  std::vector<Stream> streams;
+  for (std::size_t i = 0; i < TcpTransport::kMaxConnections; ++i) {
+    streams.push_back(Connect());
+    EXPECT_EQ(ReplyText(streams.back().Ask(ReadFrame("TSN"))), "10001");
+  }
+  Stream extra = Connect();
+  EXPECT_TRUE(extra.ClosedWithin(1000));
+  EXPECT_EQ(ReplyText(streams.front().Ask(ReadFrame("TSN"))), "10001");
+  streams.pop_back();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  Stream again = Connect();
+  EXPECT_EQ(ReplyText(again.Ask(ReadFrame("TSN"))), "10001");
 }
 
 TEST_F(TcpTransportTest, refusesAddressesBeyondLoopbackUnlessAllowed) {

@@ -49,7 +49,9 @@ TEST(ThermometerTest, modelWordsTypeCharacterTellsTheKind) {
   const struct {
     ThermometerKind kind;
     char typeCharacter;  // the fourth character of the model word
-  } cases[] = {{ThermometerKind::Single, '2'}, {ThermometerKind::Ratio, 'R'}, {ThermometerKind::Neither, 'L'}};
+  } cases[] = {{ThermometerKind::Single, '2'},
+               {ThermometerKind::Ratio, 'R'},
+               {ThermometerKind::Neither, 'L'}};
   for (const auto& c : cases) {
     const std::string word = ModelWord(c.kind);
     ASSERT_GE(word.size(), 5u);
@@ -66,11 +68,11 @@ TEST(ThermometerTest, setValuesReadBackAndRefusedOnesKeepTheOldValue) {
     bool applied;
     long readBack;
   } cases[] = {
-      {"EMS", "950", true, 950},  {"EMS", "0", false, 950},   {"NGR", "1100", true, 1100},
-      {"TFN", "2", true, 2},      {"TFN", "4", false, 2},     {"UAP", "1200", true, 1200},
+      {"EMS", "950", true, 950},    {"EMS", "0", false, 950},  {"NGR", "1100", true, 1100},
+      {"TFN", "2", true, 2},        {"TFN", "4", false, 2},    {"UAP", "1200", true, 1200},
       {"UAP", "1201", false, 1200}, {"A1L", "500", true, 500}, {"A1L", "5000", false, 500},
-      {"A2M", "4", true, 4},      {"OMN", "100", true, 100},  {"OMX", "abc", false, 1000},
-      {"PON", "25", true, 25},    {"ODM", "0", true, 0},      {"BRT", "4", true, 4},
+      {"A2M", "4", true, 4},        {"OMN", "100", true, 100}, {"OMX", "abc", false, 1000},
+      {"PON", "25", true, 25},      {"ODM", "0", true, 0},     {"BRT", "4", true, 4},
       {"BRT", "5", false, 4},
   };
   for (const auto& c : cases) {

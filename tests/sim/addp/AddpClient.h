@@ -31,10 +31,10 @@ inline std::string Dotted(const std::string& d, std::size_t at) {
 
 inline std::string Mac(const std::string& d, std::size_t at) {
   char text[18];
-  std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", static_cast<unsigned char>(d[at]),
-                static_cast<unsigned char>(d[at + 1]), static_cast<unsigned char>(d[at + 2]),
-                static_cast<unsigned char>(d[at + 3]), static_cast<unsigned char>(d[at + 4]),
-                static_cast<unsigned char>(d[at + 5]));
+  std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X",
+                static_cast<unsigned char>(d[at]), static_cast<unsigned char>(d[at + 1]),
+                static_cast<unsigned char>(d[at + 2]), static_cast<unsigned char>(d[at + 3]),
+                static_cast<unsigned char>(d[at + 4]), static_cast<unsigned char>(d[at + 5]));
   return text;
 }
 
@@ -97,8 +97,8 @@ class Udp {
       char buffer[2048];
       sockaddr_in from{};
       socklen_t length = sizeof from;
-      const ssize_t n = ::recvfrom(fd_, buffer, sizeof buffer, 0,
-                                   reinterpret_cast<sockaddr*>(&from), &length);
+      const ssize_t n =
+          ::recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
       if (n < 0) return replies;
       char text[INET_ADDRSTRLEN] = {};
       ::inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);

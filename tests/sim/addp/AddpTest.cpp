@@ -95,9 +95,10 @@ TEST_F(AddpTest, newSettingsWithTheRightPasswordShowAfterTheReboot) {
   Start(2);
   const auto unit = sim_->Unit(1).value();
   const std::string mac = MacBytes(unit.mac);
-  ASSERT_TRUE(client_.SendTo(ConfigRequest(std::string("\x7f\x00\x02\x09", 4), std::string("\xff\xff\x00\x00", 4),
-                                           std::string("\x7f\x00\x02\x01", 4), mac, "dbps"),
-                             unit.ip));
+  ASSERT_TRUE(client_.SendTo(
+      ConfigRequest(std::string("\x7f\x00\x02\x09", 4), std::string("\xff\xff\x00\x00", 4),
+                    std::string("\x7f\x00\x02\x01", 4), mac, "dbps"),
+      unit.ip));
   const auto configReply = client_.Collect();
   ASSERT_EQ(configReply.size(), 1u);
   EXPECT_EQ(configReply[0].bytes.substr(4, 2), std::string("\x00\x04", 2));
@@ -130,9 +131,10 @@ TEST_F(AddpTest, aWrongPasswordIsRefusedAndChangesNothing) {
   Start(1);
   const auto unit = sim_->Unit(0).value();
   const std::string mac = MacBytes(unit.mac);
-  client_.SendTo(ConfigRequest(std::string("\x7f\x00\x03\x03", 4), std::string("\xff\x00\x00\x00", 4),
-                               std::string("\x7f\x00\x03\x01", 4), mac, "nope"),
-                 unit.ip);
+  client_.SendTo(
+      ConfigRequest(std::string("\x7f\x00\x03\x03", 4), std::string("\xff\x00\x00\x00", 4),
+                    std::string("\x7f\x00\x03\x01", 4), mac, "nope"),
+      unit.ip);
   const auto refused = client_.Collect();
   ASSERT_EQ(refused.size(), 1u);
   EXPECT_NE(refused[0].bytes.find("Authentication failure"), std::string::npos);
@@ -179,9 +181,10 @@ TEST_F(AddpTest, datagramsOfAnySizeAreRecordedAndNeverStopTheService) {
       "",
       "D",
       "DIGI",
-      std::string("DIGI\x00\x01\x00\x06\xff", 9),        // cut discovery request
-      std::string("DIGI\x00\x03\x00\x17\x01\x02", 10),   // cut configuration request
-      std::string("DIGI\x00\x05\x00\x0b", 8) + std::string(6, '\x02') + '\xff',  // password longer than the datagram
+      std::string("DIGI\x00\x01\x00\x06\xff", 9),       // cut discovery request
+      std::string("DIGI\x00\x03\x00\x17\x01\x02", 10),  // cut configuration request
+      std::string("DIGI\x00\x05\x00\x0b", 8) + std::string(6, '\x02') +
+          '\xff',  // password longer than the datagram
       std::string(60000, 'x'),
   };
   for (const auto& d : junk) ASSERT_TRUE(other.SendTo(d, "127.0.1.1")) << d.size();
