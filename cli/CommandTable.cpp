@@ -124,13 +124,13 @@ constexpr std::string_view kHelpDetails = R"(Shows the overview, or the help of 
 )";
 
 constexpr CommandSpec kCommands[] = {
-    {"identify", "", "identity, serial number, kind, range, unit and laser", 0, 0, kOptionJson,
+    {"identify", "", "identity, serial number, kind, range and unit", 0, 0, kOptionJson,
      CommandTarget::kThermometer, kIdentifyDetails},
     {"read-config", "[FILE]", "read the whole configuration as a .zcf file", 0, 1, kOptionNone,
      CommandTarget::kThermometer, kReadConfigDetails},
     {"write-config", "FILE", "write a .zcf file's configuration and store it", 1, 1, kOptionVerify,
      CommandTarget::kThermometer, kWriteConfigDetails},
-    {"diff", "FILE", "show where the thermometer differs from a .zcf file", 1, 1, kOptionNone,
+    {"diff", "FILE", "compare the thermometer with a .zcf file", 1, 1, kOptionNone,
      CommandTarget::kThermometer, kDiffDetails},
     {"monitor", "", "poll the live readings, one line per poll", 0, 0,
      kOptionCount | kOptionCsv | kOptionJson, CommandTarget::kThermometer, kMonitorDetails},
@@ -140,7 +140,7 @@ constexpr CommandSpec kCommands[] = {
      kSetDetails},
     {"store", "", "store the settings in the thermometer's memory", 0, 0, kOptionNone,
      CommandTarget::kThermometer, kStoreDetails},
-    {"discover", "", "find the Ethernet thermometers on the local networks", 0, 0, kOptionJson,
+    {"discover", "", "find Ethernet thermometers on the local networks", 0, 0, kOptionJson,
      CommandTarget::kNetwork, kDiscoverDetails},
     {"set-ip", "MAC IP MASK GATEWAY", "change a found unit's IP settings", 4, 4, kOptionNone,
      CommandTarget::kNetwork, kSetIpDetails},

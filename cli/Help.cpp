@@ -20,7 +20,7 @@ ZEMRAnet window. Data goes to standard output, messages to standard error.
 constexpr std::string_view kConnection = R"(
 Connection (one of):
   --serial DEVICE      the serial device the RS-485 line is on, e.g. /dev/ttyUSB0
-  --com N              serial port COMN (1 to 8), numbered as the window numbers
+  --com N              serial port COM1 to COM8, numbered as the window numbers
                        them: USB adapters first, then ACM devices, then UARTs
   --tcp ADDRESS        the thermometer's Ethernet interface, TCP port 2101
   (none)               the settings the window uses: CommsSettings.cfg in the
@@ -79,7 +79,7 @@ std::string OverviewHelp() {
   for (const CommandSpec& spec : Commands()) {
     std::string left = "  " + std::string(spec.name);
     if (!spec.operands.empty()) left.append(" ").append(spec.operands);
-    left.resize(std::max<std::size_t>(left.size() + 1, 25), ' ');
+    left.resize(std::max<std::size_t>(left.size() + 1, 30), ' ');
     text += left;
     text.append(spec.summary).append("\n");
   }

@@ -182,6 +182,24 @@ TEST_F(TcpCli, monitorRunsTheWindowsPollCycle) {
   }
 }
 
+TEST_F(TcpCli, aRefusedReadingIsReportedAndPollingGoesOn) {
+  Start("127.0.7.10");
+  simulator_->Faults().Update(
+      [](sim::Faults& f) { f.rules = {{sim::ReplyFault::ErrorReply, "ANC", "*?"}}; });
+  const CliResult result = Run({"monitor", "--count", "3", "--json"});
+  EXPECT_EQ(result.exit, 2);
+  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1) << result.out;
+  const std::string refused =
+      "zemractl: The emissivity control could not be read.\n"
+      "zemractl: The thermometer refused the command.\n";
+  EXPECT_EQ(result.err, refused + refused);
+  // The full poll, then two quick polls that each end at the refused reading.
+  const Commands commands = ReceivedCommands(*simulator_);
+  ASSERT_EQ(commands.size(), 17u);
+  EXPECT_EQ(Commands(commands.begin() + 11, commands.end()),
+            (Commands{"HTP", "IAC", "ANC", "HTP", "IAC", "ANC"}));
+}
+
 TEST_F(TcpCli, ctrlCEndsTheMonitorCleanly) {
   Start("127.0.7.8");
   CliProcess monitor(With({"monitor", "--json"}), dir_.Path());
