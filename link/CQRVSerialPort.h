@@ -117,6 +117,8 @@ class CQRVSerialPort : public SerialPort {
  private:
   struct ConfigurationValues;
 
+  int OpenEthernet(bool wasEthernet);
+  int OpenSerial();
   void PrepareExchange();
   int SendFrame(const Frame& frame);
   int ReceiveInto(int maxReplyLength);

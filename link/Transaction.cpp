@@ -52,6 +52,7 @@ CQRVSerialPort::~CQRVSerialPort() {
 
 int CQRVSerialPort::Open(std::uint16_t port, std::int32_t address, std::int32_t baudIndex,
                          bool ethernet, const std::string& ipAddress) {
+  const bool wasEthernet = m_ethernet;
   m_baudIndex = baudIndex;
   // An index outside the table leaves the line speed as it was rather than reading past the
   // table; a serial Open then refuses below, before the port is touched.
@@ -62,27 +63,37 @@ int CQRVSerialPort::Open(std::uint16_t port, std::int32_t address, std::int32_t 
   m_ethernet = ethernet;
   m_ipAddress = ipAddress;
 
-  if (ethernet) {
-    if (!m_client) {
-      m_client = std::make_unique<CLWSocket>(m_poster, kSocketEventCommand, m_clock);
-    } else {
-      m_client->Close();
-    }
-    m_client->Start();
-    m_client->Connect(m_ipAddress, kEthernetPort);
-    m_open = true;
-    // The outcome arrives later as a socket event.
-    return kLinkIoFailed;
-  }
-
+  if (ethernet) return OpenEthernet(wasEthernet);
+  // Over Ethernet the open flag stood for the TCP connection, not for a port.
+  if (wasEthernet) m_open = false;
   if (!IsBaudIndex(baudIndex)) return Fail(kLinkOutOfRange, kMsgBaudIndexRange);
+  return OpenSerial();
+}
+
+int CQRVSerialPort::OpenEthernet(bool wasEthernet) {
+  // The serial port is not needed over Ethernet and must not stay claimed behind it.
+  if (!wasEthernet && m_open) ClosePort();
+  if (!m_client) {
+    m_client = std::make_unique<CLWSocket>(m_poster, kSocketEventCommand, m_clock);
+  } else {
+    m_client->Close();
+  }
+  m_client->Start();
+  m_client->Connect(m_ipAddress, kEthernetPort);
+  m_open = true;
+  // The outcome arrives later as a socket event.
+  return kLinkIoFailed;
+}
+
+// Probe, confirm the baud rate, store: a unit that does not take all three is not connected.
+int CQRVSerialPort::OpenSerial() {
   const int opened = OpenPort();
   if (opened != 0) return opened;
   if (!Probe()) {
     ClosePort();
     return kLinkNoReply;
   }
-  int result = SetBRT(baudIndex);
+  int result = SetBRT(m_baudIndex);
   if (result == kLinkOk) {
     Wait(kBaudConfirmWait);
     result = StoreToMemory();

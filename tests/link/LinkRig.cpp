@@ -58,7 +58,6 @@ LinkRig::LinkRig(LinkMode mode, std::int32_t unitAddress)
                                            std::make_shared<FixedPortResolver>("/dev/ttyTEST"),
                                            TrafficLog(::testing::TempDir() + "link-traffic.log"));
   if (mode == LinkMode::Ethernet) {
-    line = nullptr;
     peer = std::make_unique<LinkTcpPeer>(TestAddress());
     peer->SetResponder([this](const Frame& frame) {
       LinkTcpPeer::Answer answer;

@@ -38,15 +38,15 @@ class LinkRig {
   const std::string& Prefix() const { return prefix_; }
   void Respond(FrameResponder responder) { responder_ = std::move(responder); }
 
-  // Opens the link and forgets what the opening recorded (events, sleeps, line calls). Serial: the unit must answer the
-  // probe. Ethernet: waits for the connected event and takes the connection.
+  // Opens the link and forgets what the opening recorded (events, sleeps, line calls). Serial: the
+  // unit must answer the probe. Ethernet: waits for the connected event and takes the connection.
   void Connect();
 
   // The events since the last call.
   std::vector<std::string> Take();
 
   FakeClock clock;
-  ScriptedSerialBackend* line = nullptr;  // serial only
+  ScriptedSerialBackend* line = nullptr;  // the serial line, there in both modes
   std::unique_ptr<LinkTcpPeer> peer;      // Ethernet only
 
   // Posts of the socket event command seen so far; waits up to two seconds for `count`.
