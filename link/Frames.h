@@ -21,7 +21,7 @@ inline constexpr std::uint8_t kEtx = 0x03;
 std::string AddressPrefix(std::int32_t unitAddress);
 
 // Text handed to the thermometer inside a frame never carries a byte below 0x20: an ETX would
-// end the frame early, an STX would start a new one, CR/LF/NUL confuse the unit's line parser.
+// end the frame early and an STX start a new one, and no control character belongs in a value.
 std::string WithoutControlCharacters(std::string_view text);
 
 // Read frame: prefix, "RA", command, terminator, and a zero byte that is sent too.
