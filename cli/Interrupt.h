@@ -1,6 +1,10 @@
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
+#include <thread>
 
 namespace zemra::cli {
 
@@ -24,6 +28,10 @@ class NoInterrupt final : public Interrupt {
 
 // SIGINT and SIGTERM while it exists. The first signal asks the command to stop; a second one
 // ends the process at once, for an exchange that would otherwise block (a time-out of 10 s).
+//
+// The signals are taken by a thread of their own and blocked everywhere else, so that no read,
+// poll or receive of an exchange is cut short by them: an exchange under way ends as it would
+// have ended. Make it before any other thread starts, so that every thread inherits the mask.
 class SignalInterrupt final : public Interrupt {
  public:
   SignalInterrupt();
@@ -33,6 +41,15 @@ class SignalInterrupt final : public Interrupt {
 
   bool Requested() override;
   bool Sleep(std::uint32_t ms) override;
+
+ private:
+  void Watch();
+
+  std::atomic<bool> requested_{false};
+  std::atomic<bool> stopping_{false};
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::thread watcher_;
 };
 
 }  // namespace zemra::cli

@@ -84,6 +84,11 @@ struct BadLine {
   std::string message;  // a part of the first line on standard error
 };
 
+// Names the row by its command line in test output.
+void PrintTo(const BadLine& row, std::ostream* os) {
+  for (const std::string& arg : row.args) *os << arg << ' ';
+}
+
 class BadCommandLine : public testing::TestWithParam<BadLine> {};
 
 TEST_P(BadCommandLine, isRefusedWithOneLineAndItsExitStatus) {

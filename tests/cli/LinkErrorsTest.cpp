@@ -16,6 +16,10 @@ struct Row {
   int exit;
 };
 
+void PrintTo(const Row& row, std::ostream* os) {
+  *os << "result " << row.result << ", message " << row.fields.lastErrorMessage;
+}
+
 class LinkErrorMessages : public testing::TestWithParam<Row> {};
 
 TEST_P(LinkErrorMessages, areComposedAsTheWindowComposesThem) {

@@ -184,8 +184,9 @@ TEST_F(TcpCli, monitorRunsTheWindowsPollCycle) {
 
 TEST_F(TcpCli, aRefusedReadingIsReportedAndPollingGoesOn) {
   Start("127.0.7.10");
-  simulator_->Faults().Update(
-      [](sim::Faults& f) { f.rules = {{sim::ReplyFault::ErrorReply, "ANC", "*?"}}; });
+  simulator_->Faults().Update([](sim::Faults& f) {
+    f.rules = {{sim::ReplyFault::ErrorReply, "ANC", "*?"}};
+  });
   const CliResult result = Run({"monitor", "--count", "3", "--json"});
   EXPECT_EQ(result.exit, 2);
   EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1) << result.out;
