@@ -149,7 +149,7 @@ int CQRVSerialPort::Transact(const std::string& command, std::string& reply, int
   }
   Wait(m_ethernet ? kEthernetReplyWait : kSerialReplyWait);
   const int count = ReceiveInto(size);
-  if (count == -1) return kLinkIoFailed;
+  if (count < 0) return kLinkIoFailed;
 
   const std::size_t held =
       count > 0 ? std::min<std::size_t>(count, m_replyBuffer.size()) : m_replyBuffer.size();
