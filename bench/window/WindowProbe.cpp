@@ -18,15 +18,25 @@
 
 namespace {
 
-// A field of /proc/self/status in KiB ("VmRSS", "VmHWM"); -1 when it is not there.
-long StatusKib(const std::string& field) {
+struct Memory {
+  long residentKib = -1;  // VmRSS
+  long peakKib = -1;      // VmHWM
+};
+
+// Both read from one look at /proc/self/status, so that they describe the same moment.
+Memory ReadMemory() {
+  Memory memory;
   std::ifstream status("/proc/self/status");
   std::string line;
+  const auto field = [&line](const char* name, long& value) {
+    const std::string key = std::string(name) + ":";
+    if (line.rfind(key, 0) == 0) value = std::strtol(line.c_str() + key.size(), nullptr, 10);
+  };
   while (std::getline(status, line)) {
-    if (line.rfind(field + ":", 0) == 0)
-      return std::strtol(line.c_str() + field.size() + 1, nullptr, 10);
+    field("VmRSS", memory.residentKib);
+    field("VmHWM", memory.peakKib);
   }
-  return -1;
+  return memory;
 }
 
 long long SteadyNanoseconds() {
@@ -53,8 +63,9 @@ int main(int argc, char** argv) {
   options.run = [&painted](zemra::CQorvelControllerDlg& window) {
     zemra::bench::FirstPaintWatch watch(&window, [&painted] {
       const long long at = SteadyNanoseconds();
-      std::printf("painted_ns %lld\nrss_kib %ld\npeak_rss_kib %ld\n", at, StatusKib("VmRSS"),
-                  StatusKib("VmHWM"));
+      const Memory memory = ReadMemory();
+      std::printf("painted_ns %lld\nrss_kib %ld\npeak_rss_kib %ld\n", at, memory.residentKib,
+                  memory.peakKib);
       std::fflush(stdout);
       painted = true;
       QCoreApplication::exit(0);
@@ -65,6 +76,11 @@ int main(int argc, char** argv) {
   };
   zemra::CQorvelControllerApp app(std::move(options));
   app.InitInstance();
-  if (!painted) std::fputs("zemra_bench_window: the window never painted\n", stderr);
+  if (!painted) {
+    std::fputs("zemra_bench_window: the window never painted\n", stderr);
+    for (const auto& shown : prompts.shown()) {
+      std::fprintf(stderr, "zemra_bench_window: it said: %s\n", shown.text.toUtf8().constData());
+    }
+  }
   return painted ? 0 : 1;
 }
