@@ -234,6 +234,8 @@ int Bench::FullPoll() {
   return kLinkOk;
 }
 
+// One of each sequence. A failed sequence does not stop the others: what fails where is part
+// of what the figures show.
 bool Bench::RunRound() {
   const bool ethernet = target_.ethernet;
   // The plans need the thermometer's type, which a first read learns; it also warms up.
@@ -242,23 +244,24 @@ bool Bench::RunRound() {
     configKnown_ = true;
   }
   Configuration read = config_;
-  if (!Measure(read_, ReadConfigurationPlan(ethernet, config_.record.typeClass),
-               [&] { return ReadConfiguration(read); })) {
-    return false;
+  bool ok = Measure(read_, ReadConfigurationPlan(ethernet, config_.record.typeClass),
+                    [&] { return ReadConfiguration(read); });
+  if (ok) {
+    // A reply cut short loses the information's end marker, and with it the type and range.
+    const bool parsed =
+        read.record.typeClass != kTypeUnknown && read.record.rangeHigh > read.record.rangeLow;
+    read_.Add("information_parsed", parsed ? 1 : 0, Figures::Reduce::kMinimum);
+    config_ = read;
   }
-  config_ = read;
-
   const Configuration written = LongestWrite(config_);
-  if (!Measure(write_, WriteAndStorePlan(ethernet, config_.record.typeClass, AsSent(written)),
-               [&] { return WriteAndStore(written); })) {
-    return false;
-  }
+  ok = Measure(write_, WriteAndStorePlan(ethernet, config_.record.typeClass, AsSent(written)),
+               [&] { return WriteAndStore(written); }) &&
+       ok;
   const bool liveEmissivity = config_.emissivityControl == 1;
-  if (!Measure(quick_, QuickPollPlan(ethernet, config_.record.typeClass, liveEmissivity),
-               [&] { return QuickPoll(); })) {
-    return false;
-  }
-  return Measure(full_, FullPollPlan(ethernet), [&] { return FullPoll(); });
+  ok = Measure(quick_, QuickPollPlan(ethernet, config_.record.typeClass, liveEmissivity),
+               [&] { return QuickPoll(); }) &&
+       ok;
+  return Measure(full_, FullPollPlan(ethernet), [&] { return FullPoll(); }) && ok;
 }
 
 void Bench::Print(std::FILE* out) const {
@@ -276,7 +279,7 @@ bool RunLinkBench(const LinkTarget& target, const std::string& workFolder, int r
     return false;
   }
   bool ok = true;
-  for (int round = 0; round < repeats && ok; ++round) ok = bench.RunRound();
+  for (int round = 0; round < repeats; ++round) ok = bench.RunRound() && ok;
   bench.Print(out);
   if (!ok)
     std::fprintf(stderr, "bench: %s: a sequence failed (see .result)\n", target.name.c_str());

@@ -19,6 +19,9 @@
 #ifndef ZEMRA_SIM_PROGRAM
 #define ZEMRA_SIM_PROGRAM "zemrasim"
 #endif
+#ifndef ZEMRA_LINE_PROGRAM
+#define ZEMRA_LINE_PROGRAM "zemra_bench_line"
+#endif
 #ifndef ZEMRA_WINDOW_PROBE
 #define ZEMRA_WINDOW_PROBE ""
 #endif
@@ -29,6 +32,7 @@ using namespace zemra::bench;
 
 struct Options {
   std::string sim = ZEMRA_SIM_PROGRAM;
+  std::string line = ZEMRA_LINE_PROGRAM;
   std::string windowProbe = ZEMRA_WINDOW_PROBE;
   int repeats = 5;
   std::set<std::string> only;  // empty: everything
@@ -36,8 +40,8 @@ struct Options {
 };
 
 constexpr const char* kUsage =
-    "usage: zemra_bench [--repeats N] [--only serial|ethernet|discovery|window]...\n"
-    "                   [--sim PATH] [--window-probe PATH]\n";
+    "usage: zemra_bench [--repeats N] [--only serial|paced|ethernet|discovery|window]...\n"
+    "                   [--sim PATH] [--line PATH] [--window-probe PATH]\n";
 
 bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
@@ -51,6 +55,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.only.insert(value);
     } else if (arg == "--sim") {
       options.sim = value;
+    } else if (arg == "--line") {
+      options.line = value;
     } else if (arg == "--window-probe") {
       options.windowProbe = value;
     } else {
@@ -60,15 +66,24 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   return true;
 }
 
-bool RunSerial(const Options& options, const WorkFolder& work, std::uint32_t baudRate) {
-  const std::string name = "serial" + std::to_string(baudRate);
+// The link on the simulator's pty, which carries bytes at once; or, `paced`, through a line
+// that takes the wire's time at that speed.
+bool RunSerial(const Options& options, const WorkFolder& work, std::uint32_t baudRate, bool paced) {
+  const std::string name = "serial" + std::to_string(baudRate) + (paced ? "paced" : "");
   ChildProcess sim;
+  ChildProcess line;
   std::string error;
-  if (!sim.Start(options.sim, {"--pty", work.Path() + "/" + name}, 1, 0, error)) {
+  bool started = sim.Start(options.sim, {"--pty", work.Path() + "/" + name}, 1, 0, error);
+  if (started && paced) {
+    started = line.Start(options.line, {sim.OutputLines().front(), std::to_string(baudRate)}, 1, 0,
+                         error);
+  }
+  if (!started) {
     std::fprintf(stderr, "bench: %s: %s\n", name.c_str(), error.c_str());
     return false;
   }
-  LinkTarget target{name, false, baudRate, sim.OutputLines().front(), ""};
+  const std::string device = (paced ? line : sim).OutputLines().front();
+  LinkTarget target{name, false, baudRate, device, ""};
   return RunLinkBench(target, work.Path(), options.repeats, stdout);
 }
 
@@ -130,8 +145,12 @@ int main(int argc, char** argv) {
   bool ok = true;
   PrintFigure(stdout, "machine.load_1min.before", LoadAverage());
   if (options.Wants("serial")) {
-    ok = RunSerial(options, work, 115200) && ok;
-    ok = RunSerial(options, work, 9600) && ok;
+    ok = RunSerial(options, work, 115200, false) && ok;
+    ok = RunSerial(options, work, 9600, false) && ok;
+  }
+  if (options.Wants("paced")) {
+    ok = RunSerial(options, work, 115200, true) && ok;
+    ok = RunSerial(options, work, 9600, true) && ok;
   }
   if (options.Wants("ethernet")) ok = RunEthernet(options, work) && ok;
   if (options.Wants("discovery")) {
