@@ -46,6 +46,8 @@ struct SimulatorOptions {
 // A stand-in thermometer (and, with addpUnits, a set of Ethernet units each with one of its
 // own) served on a thread of its own. Start() opens every transport before it returns, so a
 // test can connect at once; Stop() or destruction closes all of them and joins the thread.
+// HangUpPty, OnPtyChanged and Unit wait for the simulator's thread: never call them from a
+// callback that runs on it.
 class Simulator {
  public:
   explicit Simulator(SimulatorOptions options);

@@ -90,6 +90,10 @@ class Stream {
     return Read(timeoutMs,
                 [](const std::string& got) { return !got.empty() && got.back() == '\x03'; });
   }
+  // The first bytes that arrive, as soon as they do.
+  std::string ReadSome(int timeoutMs = 1000) {
+    return Read(timeoutMs, [](const std::string& got) { return !got.empty(); });
+  }
   // Everything that arrives within `ms`.
   std::string ReadFor(int ms) {
     return Read(ms, [](const std::string&) { return false; });
