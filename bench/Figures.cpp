@@ -55,7 +55,9 @@ double Median(std::vector<double> values) {
 
 double Figures::Series::Value() const {
   if (reduce == Reduce::kMedian) return Median(values);
-  return values.empty() ? std::nan("") : *std::min_element(values.begin(), values.end());
+  if (values.empty()) return std::nan("");
+  return reduce == Reduce::kMinimum ? *std::min_element(values.begin(), values.end())
+                                    : *std::max_element(values.begin(), values.end());
 }
 
 void Figures::Add(const std::string& name, double value, Reduce reduce) {

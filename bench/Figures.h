@@ -27,9 +27,9 @@ class Figures {
  public:
   explicit Figures(std::string prefix) : prefix_(std::move(prefix)) {}
 
-  // How the runs of one value are summed up: their median, or their lowest value (for a
-  // yes/no check that must hold in every run).
-  enum class Reduce { kMedian, kMinimum };
+  // How the runs of one value are summed up: their median, their lowest value (for a yes/no
+  // check that must hold in every run), or their highest (for a count that should stay 0).
+  enum class Reduce { kMedian, kMinimum, kMaximum };
 
   void Add(const std::string& name, double value, Reduce reduce = Reduce::kMedian);
   // Prints "prefix.name = value" for every value, in the order first added.

@@ -8,6 +8,7 @@
 #include "bench/ChildProcess.h"
 #include "bench/Figures.h"
 #include "files/CommsSettingsFile.h"
+#include "files/ConfigFile.h"
 
 namespace zemra::bench {
 
@@ -15,8 +16,32 @@ namespace {
 
 constexpr int kProbeTimeoutMs = 60000;
 
-// A data folder of the window's own: settings that point at a loopback address where nothing
-// answers, so that a connect attempt, should one start, stays on this machine.
+bool WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream file(path, std::ios::binary);
+  file << bytes;
+  return static_cast<bool>(file);
+}
+
+// A default configuration as a user would have saved one. Without it the start-up stops at a
+// message about the missing file before the window is shown.
+ConfigValues DefaultConfiguration() {
+  ConfigValues values;
+  values.label = "ZEMRA";
+  values.units = 0;
+  values.timeFunction = 0;
+  values.alarmLevel = {500, 800};
+  values.alarmMode = {0, 1};
+  values.alarmContacts = {0, 0};
+  values.outputMax = 1000;
+  values.outputMin = 0;
+  values.outputType = 0;
+  values.emissivityControl = 0;
+  values.userCalibration = 1000;
+  return values;
+}
+
+// A data folder of the window's own, with settings that point at a loopback address where
+// nothing answers, so that a connect attempt, should one start, stays on this machine.
 bool MakeDataFolder(const std::string& folder) {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
@@ -24,9 +49,9 @@ bool MakeDataFolder(const std::string& folder) {
   CommsSettings settings;
   settings.UseTcpMode = true;
   settings.IpAddress = "127.0.0.1";
-  std::ofstream file(folder + "/" + std::string(kCommsSettingsFileName), std::ios::binary);
-  file << ComposeCommsSettings(settings);
-  return static_cast<bool>(file);
+  return WriteFile(folder + "/" + std::string(kCommsSettingsFileName),
+                   ComposeCommsSettings(settings)) &&
+         WriteFile(folder + "/default.zcf", ComposeConfigFile(DefaultConfiguration(), {}));
 }
 
 // "name value" from the probe's output; false when the line is not there.
@@ -47,21 +72,23 @@ bool MeasureOnce(const std::string& probePath, const std::string& folder, Figure
   }
   ChildProcess probe;
   std::string error;
-  if (!probe.Start(probePath, {folder + "/"}, 3, 0, error, kProbeTimeoutMs)) {
+  if (!probe.Start(probePath, {folder + "/"}, 4, 0, error, kProbeTimeoutMs)) {
     std::fprintf(stderr, "bench: window: %s\n", error.c_str());
     return false;
   }
   double paintedNs = 0;
   double rss = 0;
   double peak = 0;
+  double prompts = 0;
   if (!ProbeValue(probe, "painted_ns", paintedNs) || !ProbeValue(probe, "rss_kib", rss) ||
-      !ProbeValue(probe, "peak_rss_kib", peak)) {
+      !ProbeValue(probe, "peak_rss_kib", peak) || !ProbeValue(probe, "prompts", prompts)) {
     std::fputs("bench: window: the probe's report is incomplete\n", stderr);
     return false;
   }
   figures.Add("first_paint_ms", (paintedNs - static_cast<double>(probe.SpawnedAtNs())) / 1e6);
   figures.Add("rss_kib", rss);
   figures.Add("peak_rss_kib", peak);
+  figures.Add("prompts_before_paint", prompts, Figures::Reduce::kMaximum);
   return true;
 }
 

@@ -60,12 +60,13 @@ int main(int argc, char** argv) {
   options.moduleFolders = {QString::fromUtf8(ZEMRA_PROGRAM_DIR)};
   options.dataFolder = dataFolder;
   bool painted = false;
-  options.run = [&painted](zemra::CQorvelControllerDlg& window) {
-    zemra::bench::FirstPaintWatch watch(&window, [&painted] {
+  options.run = [&painted, &prompts](zemra::CQorvelControllerDlg& window) {
+    zemra::bench::FirstPaintWatch watch(&window, [&painted, &prompts] {
       const long long at = SteadyNanoseconds();
       const Memory memory = ReadMemory();
-      std::printf("painted_ns %lld\nrss_kib %ld\npeak_rss_kib %ld\n", at, memory.residentKib,
-                  memory.peakKib);
+      // A prompt shown on the way would have held a user's start-up until answered.
+      std::printf("painted_ns %lld\nrss_kib %ld\npeak_rss_kib %ld\nprompts %zu\n", at,
+                  memory.residentKib, memory.peakKib, prompts.shown().size());
       std::fflush(stdout);
       painted = true;
       QCoreApplication::exit(0);
