@@ -18,7 +18,7 @@ std::optional<long> Integer(const std::string& text, long low, long high) {
   return value;
 }
 
-// "A:B" with both parts integers; B optional when `secondOptional`.
+// "A" or "A:B" with A an integer; B is handed back as text.
 std::optional<std::pair<long, std::string>> Pair(const std::string& text) {
   const auto colon = text.find(':');
   const auto first = Integer(text.substr(0, colon), -100000, 100000);

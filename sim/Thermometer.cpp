@@ -8,8 +8,6 @@
 namespace zemra::sim {
 namespace {
 
-constexpr std::size_t kLabelLimit = 15;
-
 struct KindFacts {
   int typeNumber;
   const char* modelWord;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -19,6 +20,7 @@ inline constexpr std::uint32_t kFlagAlarm2 = 0x400;
 inline constexpr std::uint32_t kFlagInternalHot = 0x800;
 
 inline constexpr const char* kMemoryStoreCode = "3958";
+inline constexpr std::size_t kLabelLimit = 15;  // characters a label keeps
 
 // How a thermometer leaves the factory.
 struct ThermometerConfig {

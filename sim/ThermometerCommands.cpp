@@ -8,8 +8,6 @@
 namespace zemra::sim {
 namespace {
 
-constexpr std::size_t kLabelLimit = 15;
-
 std::optional<long> ParseInteger(const std::string& text) {
   if (text.empty() || text.size() > 12) return std::nullopt;
   char* end = nullptr;
