@@ -177,7 +177,7 @@ TEST_F(TcpCli, monitorRunsTheWindowsPollCycle) {
   std::size_t end = full.size() - 1;
   for (int poll = 1; poll < 12; ++poll) {
     // Less a few milliseconds of the simulator's own stamping delay.
-    EXPECT_GE(entries[end + 1].seconds - entries[end].seconds, 1.995) << poll;
+    EXPECT_GE(entries[end + 1].seconds - entries[end].seconds, 1.98) << poll;
     end += poll < 11 ? quick.size() : full.size();
   }
 }
