@@ -25,9 +25,8 @@ ModuleOpener SearchFolders(QStringList folders) {
 }
 
 QString ModuleFileName(unsigned languageCode) {
-  return QStringLiteral("ZEMRAnetRes_%1.dll")
-      .arg(languageCode & 0xFFFF, 4, 16, QLatin1Char('0'))
-      .toLower();
+  // QString::arg writes hexadecimal digits in lower case.
+  return QStringLiteral("ZEMRAnetRes_%1.dll").arg(languageCode & 0xFFFF, 4, 16, QLatin1Char('0'));
 }
 
 void ReportNoModule(Prompts& prompts) {

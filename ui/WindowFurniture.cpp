@@ -75,6 +75,7 @@ QAction* CQorvelControllerDlg::CommandAction(int id, const QString& text) {
   QAction*& action = m_commandActions[id];
   if (!action) {
     action = new QAction(this);
+    action->setData(id);
     action->setIconVisibleInMenu(false);
     connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
   }
@@ -124,6 +125,8 @@ void CQorvelControllerDlg::BuildToolbar(const ToolbarResource& resource) {
     auto* layout = new QHBoxLayout(placeholder);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_toolbar);
+    // The placeholder takes the toolbar's size, so no button is pushed into an overflow menu.
+    placeholder->setMinimumSize(m_toolbar->sizeHint());
   } else {
     this->layout()->addWidget(m_toolbar);
   }
