@@ -242,6 +242,17 @@ std::string CheckCombination(const Invocation& inv, bool baudGivenTwice) {
   return {};
 }
 
+// Gives every option its meaning for the command; the first problem found, if any.
+std::string ApplyOptions(Invocation& inv, const CommandSpec& spec,
+                         const std::vector<GivenOption>& options) {
+  bool baudGivenTwice = false;
+  for (const GivenOption& given : options) {
+    if (std::string error = OptionNotFor(*given.spec, spec); !error.empty()) return error;
+    if (std::string error = ApplyOption(inv, given, baudGivenTwice); !error.empty()) return error;
+  }
+  return CheckCombination(inv, baudGivenTwice);
+}
+
 ParseResult Failure(std::string error) {
   return {std::nullopt, std::move(error)};
 }
@@ -285,14 +296,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   if (std::string error = CheckOperands(*spec, inv.operands.size()); !error.empty()) {
     return Failure(error);
   }
-  bool baudGivenTwice = false;
-  for (const GivenOption& given : tokens.options) {
-    if (std::string error = OptionNotFor(*given.spec, *spec); !error.empty()) return Failure(error);
-    if (std::string error = ApplyOption(inv, given, baudGivenTwice); !error.empty()) {
-      return Failure(error);
-    }
-  }
-  if (std::string error = CheckCombination(inv, baudGivenTwice); !error.empty()) {
+  if (std::string error = ApplyOptions(inv, *spec, tokens.options); !error.empty()) {
     return Failure(error);
   }
   return {inv, {}};
