@@ -22,12 +22,18 @@ class CountingClock final : public Clock {
   // Every wait since the last Clear, in the order they were asked for.
   const std::vector<std::uint32_t>& Waits() const { return waits_; }
   std::uint64_t TotalMs() const;
-  void Clear() { waits_.clear(); }
+  // How long the sleeps really took, in milliseconds: the waits plus each wake-up's lateness.
+  double SleptMs() const { return sleptMs_; }
+  void Clear() {
+    waits_.clear();
+    sleptMs_ = 0;
+  }
 
  private:
   SteadyClock steady_;
   std::uint32_t ticks_ = 0;
   std::vector<std::uint32_t> waits_;
+  double sleptMs_ = 0;
 };
 
 }  // namespace zemra::bench
