@@ -35,8 +35,8 @@ ThermometerCommand ThermometerCommandFor(const std::string& name) {
 }
 
 int ShowHelp(const Invocation& inv, CommandIo& io) {
-  const CommandSpec* spec = inv.command.empty() ? nullptr : FindCommand(inv.command);
-  io.out << (spec ? CommandHelp(*spec) : OverviewHelp());
+  const CommandSpec* command = inv.command.empty() ? nullptr : FindCommand(inv.command);
+  io.out << (command ? CommandHelp(*command) : OverviewHelp());
   io.out.flush();
   return kExitOk;
 }

@@ -155,8 +155,8 @@ std::span<const CommandSpec> Commands() {
 }
 
 const CommandSpec* FindCommand(std::string_view name) {
-  for (const CommandSpec& spec : kCommands) {
-    if (spec.name == name) return &spec;
+  for (const CommandSpec& command : kCommands) {
+    if (command.name == name) return &command;
   }
   return nullptr;
 }

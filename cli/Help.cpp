@@ -54,19 +54,19 @@ Exit status:
 Every serial transfer is appended to ZEMRAnet.log in the working directory.
 )";
 
-std::string Synopsis(const CommandSpec& spec) {
+std::string Synopsis(const CommandSpec& command) {
   std::string line = "zemractl ";
-  if (spec.target == CommandTarget::kThermometer) line += "[CONNECTION] ";
-  line += spec.name;
-  if (!spec.operands.empty()) line.append(" ").append(spec.operands);
-  if (spec.options & kOptionCount) line += " [--count N]";
-  if (spec.options & kOptionCsv) {
+  if (command.target == CommandTarget::kThermometer) line += "[CONNECTION] ";
+  line += command.name;
+  if (!command.operands.empty()) line.append(" ").append(command.operands);
+  if (command.options & kOptionCount) line += " [--count N]";
+  if (command.options & kOptionCsv) {
     line += " [--csv | --json]";
-  } else if (spec.options & kOptionJson) {
+  } else if (command.options & kOptionJson) {
     line += " [--json]";
   }
-  if (spec.options & kOptionVerify) line += " [--verify]";
-  if (spec.target == CommandTarget::kNetwork) line += " [--adapter ADDRESS/MASK]...";
+  if (command.options & kOptionVerify) line += " [--verify]";
+  if (command.target == CommandTarget::kNetwork) line += " [--adapter ADDRESS/MASK]...";
   return line;
 }
 
@@ -76,22 +76,22 @@ std::string OverviewHelp() {
   std::string text(kIntro);
   text += kConnection;
   text += "\nCommands:\n";
-  for (const CommandSpec& spec : Commands()) {
-    std::string left = "  " + std::string(spec.name);
-    if (!spec.operands.empty()) left.append(" ").append(spec.operands);
+  for (const CommandSpec& command : Commands()) {
+    std::string left = "  " + std::string(command.name);
+    if (!command.operands.empty()) left.append(" ").append(command.operands);
     left.resize(std::max<std::size_t>(left.size() + 1, 30), ' ');
     text += left;
-    text.append(spec.summary).append("\n");
+    text.append(command.summary).append("\n");
   }
   text += "Run \"zemractl COMMAND --help\" for a command's own options.\n";
   text += kTrailer;
   return text;
 }
 
-std::string CommandHelp(const CommandSpec& spec) {
-  std::string text = "Usage: " + Synopsis(spec) + "\n\n";
-  text += spec.details;
-  if (spec.target == CommandTarget::kThermometer) {
+std::string CommandHelp(const CommandSpec& command) {
+  std::string text = "Usage: " + Synopsis(command) + "\n\n";
+  text += command.details;
+  if (command.target == CommandTarget::kThermometer) {
     text +=
         "\nCONNECTION is --serial DEVICE, --com N or --tcp ADDRESS, with --address A and\n"
         "--baud INDEX; none uses the window's CommsSettings.cfg. See \"zemractl --help\".\n";

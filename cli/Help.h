@@ -11,7 +11,7 @@ namespace zemra::cli {
 std::string OverviewHelp();
 
 // "zemractl COMMAND --help".
-std::string CommandHelp(const CommandSpec& spec);
+std::string CommandHelp(const CommandSpec& command);
 
 // "zemractl --version".
 std::string VersionText();

@@ -43,14 +43,14 @@ constexpr OptionSpec kOptions[] = {
 };
 
 const OptionSpec* FindOption(std::string_view name) {
-  for (const OptionSpec& spec : kOptions) {
-    if (spec.name == name) return &spec;
+  for (const OptionSpec& command : kOptions) {
+    if (command.name == name) return &command;
   }
   return nullptr;
 }
 
 struct GivenOption {
-  const OptionSpec* spec;
+  const OptionSpec* command;
   std::string value;
 };
 
@@ -88,17 +88,17 @@ Tokens Tokenize(const std::vector<std::string>& args) {
     }
     const std::size_t equals = arg.find('=');
     const std::string name = arg.substr(2, equals == std::string::npos ? equals : equals - 2);
-    const OptionSpec* spec = FindOption(name);
-    if (spec == nullptr) {
+    const OptionSpec* command = FindOption(name);
+    if (command == nullptr) {
       tokens.error = "unknown option --" + name;
       return tokens;
     }
-    if (!spec->takesValue && equals != std::string::npos) {
+    if (!command->takesValue && equals != std::string::npos) {
       tokens.error = "option --" + name + " takes no value";
       return tokens;
     }
-    GivenOption given{spec, {}};
-    if (spec->takesValue) {
+    GivenOption given{command, {}};
+    if (command->takesValue) {
       if (equals != std::string::npos) {
         given.value = arg.substr(equals + 1);
       } else if (i + 1 < args.size()) {
@@ -197,8 +197,8 @@ std::string ApplyConnectionOption(ConnectionOptions& c, std::string_view name,
 }
 
 std::string ApplyOption(Invocation& inv, const GivenOption& given, bool& baudGivenTwice) {
-  const std::string_view name = given.spec->name;
-  switch (given.spec->scope) {
+  const std::string_view name = given.command->name;
+  switch (given.command->scope) {
     case Scope::kConnection:
       return ApplyConnectionOption(inv.connection, name, given.value, baudGivenTwice);
     case Scope::kAdapter: {
@@ -224,12 +224,12 @@ std::string ApplyOption(Invocation& inv, const GivenOption& given, bool& baudGiv
   return {};
 }
 
-std::string CheckOperands(const CommandSpec& spec, std::size_t given) {
-  if (given >= spec.minOperands && given <= spec.maxOperands) return {};
-  const std::string name(spec.name);
-  if (spec.maxOperands == 0) return name + " takes no arguments";
-  if (given < spec.minOperands) return name + " needs " + std::string(spec.operands);
-  return "too many arguments for " + name + " (it takes " + std::string(spec.operands) + ")";
+std::string CheckOperands(const CommandSpec& command, std::size_t given) {
+  if (given >= command.minOperands && given <= command.maxOperands) return {};
+  const std::string name(command.name);
+  if (command.maxOperands == 0) return name + " takes no arguments";
+  if (given < command.minOperands) return name + " needs " + std::string(command.operands);
+  return "too many arguments for " + name + " (it takes " + std::string(command.operands) + ")";
 }
 
 std::string CheckCombination(const Invocation& inv, bool baudGivenTwice) {
@@ -243,11 +243,11 @@ std::string CheckCombination(const Invocation& inv, bool baudGivenTwice) {
 }
 
 // Gives every option its meaning for the command; the first problem found, if any.
-std::string ApplyOptions(Invocation& inv, const CommandSpec& spec,
+std::string ApplyOptions(Invocation& inv, const CommandSpec& command,
                          const std::vector<GivenOption>& options) {
   bool baudGivenTwice = false;
   for (const GivenOption& given : options) {
-    if (std::string error = OptionNotFor(*given.spec, spec); !error.empty()) return error;
+    if (std::string error = OptionNotFor(*given.command, command); !error.empty()) return error;
     if (std::string error = ApplyOption(inv, given, baudGivenTwice); !error.empty()) return error;
   }
   return CheckCombination(inv, baudGivenTwice);
@@ -259,7 +259,7 @@ ParseResult Failure(std::string error) {
 
 bool Given(const Tokens& tokens, std::string_view name) {
   return std::any_of(tokens.options.begin(), tokens.options.end(),
-                     [name](const GivenOption& o) { return o.spec->name == name; });
+                     [name](const GivenOption& o) { return o.command->name == name; });
 }
 
 }  // namespace
@@ -289,14 +289,14 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     if (inv.action == Invocation::Action::kHelp) return {inv, {}};
     return Failure("no command given");
   }
-  const CommandSpec* spec = FindCommand(inv.command);
-  if (spec == nullptr) return Failure("unknown command " + Quoted(inv.command));
+  const CommandSpec* command = FindCommand(inv.command);
+  if (command == nullptr) return Failure("unknown command " + Quoted(inv.command));
   if (inv.action == Invocation::Action::kHelp) return {inv, {}};
 
-  if (std::string error = CheckOperands(*spec, inv.operands.size()); !error.empty()) {
+  if (std::string error = CheckOperands(*command, inv.operands.size()); !error.empty()) {
     return Failure(error);
   }
-  if (std::string error = ApplyOptions(inv, *spec, tokens.options); !error.empty()) {
+  if (std::string error = ApplyOptions(inv, *command, tokens.options); !error.empty()) {
     return Failure(error);
   }
   return {inv, {}};
