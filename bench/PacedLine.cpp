@@ -69,7 +69,7 @@ PacedDirection::Time PacedDirection::NextArrival() const {
 }
 
 PacedLine::PacedLine(std::string farDevice, std::uint32_t baudRate)
-    : farDevice_(std::move(farDevice)), baudRate_(baudRate), toFar_(baudRate), toNear_(baudRate) {}
+    : farDevice_(std::move(farDevice)), toFar_(baudRate), toNear_(baudRate) {}
 
 PacedLine::~PacedLine() {
   for (const int fd : {far_, master_, slave_}) {

@@ -53,7 +53,6 @@ class PacedLine {
   bool Deliver(int to, PacedDirection& line);
 
   std::string farDevice_;
-  std::uint32_t baudRate_;
   int far_ = -1;
   int master_ = -1;
   int slave_ = -1;  // held open so the settings stay and the master never reads EIO
