@@ -24,6 +24,13 @@ void SteadyClock::SleepFor(std::uint32_t ms) {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+void SteadyClock::Wait(std::uint32_t ms) {
+  // Measured on the steady clock itself rather than the whole-millisecond tick count, so that
+  // the protocol's waits are never cut short by a call that begins late in a tick.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < until) std::this_thread::sleep_until(until);
+}
+
 Clock& SystemClock() {
   static SteadyClock clock;
   return clock;

@@ -18,10 +18,11 @@ class Clock {
   // little early; Wait() makes up the difference.
   virtual void SleepFor(std::uint32_t ms) = 0;
 
-  // Returns once at least `ms` milliseconds have passed since the call began. Never returns
-  // early and never spins. The difference is taken unsigned so a counter wrap does not end the
-  // wait early.
-  void Wait(std::uint32_t ms);
+  // Returns once at least `ms` milliseconds have passed since the call began. Never spins. The
+  // difference is taken unsigned so a counter wrap does not end the wait early. On a whole
+  // millisecond counter this may end up to one tick short of `ms` in real time (the call can
+  // begin late in a tick); SteadyClock measures on the finer clock and never ends early.
+  virtual void Wait(std::uint32_t ms);
 };
 
 // Production clock: std::chrono::steady_clock and a sleeping wait.
@@ -29,6 +30,7 @@ class SteadyClock final : public Clock {
  public:
   std::uint32_t TickCount() override;
   void SleepFor(std::uint32_t ms) override;
+  void Wait(std::uint32_t ms) override;
 };
 
 // The process-wide steady clock, for objects that are not handed a clock of their own.

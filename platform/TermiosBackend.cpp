@@ -193,6 +193,7 @@ class TermiosBackend final : public SerialBackend {
 
   SteadyTime ReadDeadline(SteadyTime start, std::size_t count, std::size_t got,
                           SteadyTime lastByte) const;
+  std::uint64_t ReadIntervalMs() const;
 
   int fd_ = -1;
   int error_ = 0;
@@ -211,9 +212,20 @@ SteadyTime TermiosBackend::ReadDeadline(SteadyTime start, std::size_t count, std
         start, std::uint64_t{timeouts_.readTotalMultiplier} * count + timeouts_.readTotalConstant);
   }
   if (got > 0 && timeouts_.readInterval != 0) {
-    deadline = std::min(deadline, DeadlineAfter(lastByte, timeouts_.readInterval));
+    deadline = std::min(deadline, DeadlineAfter(lastByte, ReadIntervalMs()));
   }
   return deadline;
+}
+
+std::uint64_t TermiosBackend::ReadIntervalMs() const {
+  // The link asks for a 1 ms gap between bytes, but at 9600 baud one character alone takes
+  // 1.04 ms on the wire: a reply still arriving would be cut at its first byte gap (a 131-byte
+  // information text read as 86 bytes, and the unit's range lost with it). The gap is never
+  // shorter than three character times (10 bits each) at the line's speed; at 38400 baud and
+  // above that is the 1 ms asked for.
+  const std::uint32_t baud = flags_.baudRate == 0 ? 9600 : flags_.baudRate;
+  const std::uint64_t threeCharacters = (30'000 + baud - 1) / baud;
+  return std::max<std::uint64_t>(timeouts_.readInterval, threeCharacters);
 }
 
 bool TermiosBackend::Read(std::uint8_t* buffer, std::size_t count, std::size_t& got) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 
 #include "platform/Clock.h"
 #include "support/FakeClock.h"
@@ -43,10 +44,14 @@ TEST(Clock, WaitIsNotEndedByACounterWrap) {
   EXPECT_GE(static_cast<std::uint32_t>(clock.TickCount() - 0xFFFFFF00u), 1000u);
 }
 
-TEST(Clock, SteadyWaitTakesAtLeastTheTimeAskedFor) {
-  const auto start = std::chrono::steady_clock::now();
-  SystemClock().Wait(30);
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
+TEST(Clock, SteadyWaitsNeverEndEarlyWhereverInATickTheyBegin) {
+  // Short waits begun at every phase of the millisecond tick: none may end early.
+  for (int i = 0; i < 200; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    SystemClock().Wait(1 + i % 3);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1 + i % 3));
+    std::this_thread::sleep_for(std::chrono::microseconds(137));
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -114,6 +115,35 @@ TEST_F(TermiosBackendTest, AGapAfterTheFirstBytesEndsTheRead) {
   EXPECT_EQ(first, (Bytes{'A', 'B'}));
   EXPECT_LT(took, 140);
   EXPECT_EQ(Read(1000), (Bytes{'C'}));
+}
+
+TEST_F(TermiosBackendTest, ASlowLineDeliveringAtItsOwnPaceIsReadWhole) {
+  // At 9600 baud a character takes 1.04 ms: bytes paced like that must not be cut at the
+  // link's 1 ms gap, or a long reply still arriving is lost halfway. The far end notes when each
+  // byte really went, so a loaded machine that delays it cannot make the test fail falsely:
+  // every byte up to the first gap of 3.5 ms or more must come in the one read.
+  ASSERT_TRUE(line->SetState({9600, 'N', 8, 1, true, true, true})) << line->LastErrorText();
+  const Bytes reply = {0x02, 0x01, 'I', 'F', 'O', ' ', 't', 'e', 'x', 't', 0x03};
+  std::vector<Clock::time_point> sent;
+  std::thread farEnd([this, &reply, &sent] {
+    for (const std::uint8_t byte : reply) {
+      ASSERT_EQ(::write(pty.Master(), &byte, 1), 1);
+      sent.push_back(Clock::now());
+      std::this_thread::sleep_for(std::chrono::microseconds(1300));
+    }
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  const Bytes got = Read(200);
+  farEnd.join();
+  std::size_t beforeFirstLongGap = reply.size();
+  for (std::size_t i = 1; i < sent.size(); ++i) {
+    if (sent[i] - sent[i - 1] >= std::chrono::microseconds(3500)) {
+      beforeFirstLongGap = i;
+      break;
+    }
+  }
+  EXPECT_GE(got.size(), beforeFirstLongGap);
+  EXPECT_EQ(got, Bytes(reply.begin(), reply.begin() + static_cast<long>(got.size())));
 }
 
 TEST_F(TermiosBackendTest, LineStateIsAppliedAndReadBack) {
