@@ -29,6 +29,13 @@ std::unique_ptr<sim::Simulator> StartSimulator(sim::SimulatorOptions options) {
   return simulator;
 }
 
+// Settings that send the window over Ethernet to the simulator at `address`.
+void WriteEthernetSettings(WindowRig& rig, const std::string& address) {
+  WriteAll(rig.SettingsPath(), QByteArray("[Communication Settings]\nSerialAddress 0\n"
+                                          "UseTcpMode 1\nIpAddress ") +
+                                   address.c_str() + "\n[end]\n");
+}
+
 // Serial port 1 is the simulator's pty.
 class PtyResolver final : public PortResolver {
  public:
@@ -68,9 +75,7 @@ TEST(ConnectionLifeCycle, overTcpFindsIdentifiesLosesAndFindsAgain) {
   auto simulator = StartSimulator(options);
 
   WindowRig rig;
-  WriteAll(rig.SettingsPath(), QByteArray("[Communication Settings]\nSerialAddress 0\n"
-                                          "UseTcpMode 1\nIpAddress ") +
-                                   address.c_str() + "\n[end]\n");
+  WriteEthernetSettings(rig, address);
   rig.Build();
   CQorvelControllerDlg& w = *rig.window;
   ASSERT_TRUE(rig.timers->Fire(kConnectTimer));
@@ -149,9 +154,7 @@ TEST(ConnectionLifeCycle, anErrorReplyDuringAPollIsShownAndPollingGoesOn) {
   options.tcpAddresses = {address};
   auto simulator = StartSimulator(options);
   WindowRig rig;
-  WriteAll(rig.SettingsPath(), QByteArray("[Communication Settings]\nSerialAddress 0\n"
-                                          "UseTcpMode 1\nIpAddress ") +
-                                   address.c_str() + "\n[end]\n");
+  WriteEthernetSettings(rig, address);
   rig.Build();
   CQorvelControllerDlg& w = *rig.window;
   ASSERT_TRUE(rig.timers->Fire(kConnectTimer));
@@ -176,9 +179,7 @@ TEST(ConnectionLifeCycle, theLaserButtonSwitchesTheLaserOnAndWaitsForThePoll) {
   options.tcpAddresses = {address};
   auto simulator = StartSimulator(options);
   WindowRig rig;
-  WriteAll(rig.SettingsPath(), QByteArray("[Communication Settings]\nSerialAddress 0\n"
-                                          "UseTcpMode 1\nIpAddress ") +
-                                   address.c_str() + "\n[end]\n");
+  WriteEthernetSettings(rig, address);
   rig.Build();
   CQorvelControllerDlg& w = *rig.window;
   ASSERT_TRUE(rig.timers->Fire(kConnectTimer));
